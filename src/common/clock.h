@@ -1,0 +1,37 @@
+#pragma once
+// Time for everything: a monotonic count for intervals (framing, periods, gaps), so that a wall-clock step can
+// neither cut nor merge a packet, and the local time of day for stamps, the clock label and file names.
+
+#include <cstdint>
+
+namespace trelvo {
+
+struct LocalTime {
+    int year = 2000, month = 1, day = 1;
+    int hour = 0, minute = 0, second = 0, msec = 0;
+    int dayOfWeek = 1; // 1 = Monday .. 7 = Sunday
+
+    int msOfDay() const { return ((hour * 60 + minute) * 60 + second) * 1000 + msec; }
+};
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual std::int64_t monotonicMs() const = 0;
+    virtual LocalTime localTime() const = 0;
+    // Blocks the caller; test clocks only advance.
+    virtual void sleepMs(int ms) = 0;
+};
+
+class SystemClock final : public Clock {
+public:
+    SystemClock();
+    std::int64_t monotonicMs() const override;
+    LocalTime localTime() const override;
+    void sleepMs(int ms) override;
+
+private:
+    std::int64_t origin_;
+};
+
+} // namespace trelvo

@@ -1,0 +1,61 @@
+#pragma once
+// The port operations the system relies on, one call each, all synchronous. The production backend sits on
+// QSerialPort (qt_serial_device.*); tests use doubles.
+
+#include <cstdint>
+#include <string>
+
+namespace trelvo {
+
+// The line settings, laid out like the Win32 DCB the stored settings were designed for. Zero-filled at start;
+// an open writes BaudRate, ByteSize, Parity and StopBits and nothing else.
+struct PortDcb {
+    std::uint32_t DCBlength = 0;
+    std::uint32_t BaudRate = 0;
+    std::uint32_t fBinary = 0, fParity = 0, fOutxCtsFlow = 0, fOutxDsrFlow = 0, fDtrControl = 0,
+                  fDsrSensitivity = 0, fTXContinueOnXoff = 0, fOutX = 0, fInX = 0, fErrorChar = 0, fNull = 0,
+                  fRtsControl = 0, fAbortOnError = 0;
+    std::uint16_t wReserved = 0, XonLim = 0, XoffLim = 0;
+    std::uint8_t ByteSize = 0;
+    std::uint8_t Parity = 0;   // 0 = no parity
+    std::uint8_t StopBits = 0; // 0 = one, 1 = one and a half, 2 = two
+    char XonChar = 0, XoffChar = 0, ErrorChar = 0, EofChar = 0, EvtChar = 0;
+    std::uint16_t wReserved1 = 0;
+
+    bool operator==(const PortDcb&) const = default;
+};
+
+enum class SerialErrorKind {
+    None,
+    BadArgument, // the caller asked for something invalid (empty name, data bits out of range, ...)
+    System,      // the operating system refused; errorText() holds its reason
+    Unsupported, // the platform cannot do what was asked
+};
+
+class SerialDevice {
+public:
+    virtual ~SerialDevice() = default;
+
+    // Opens the device by the name the port list shows, exclusively, for reading and writing.
+    virtual bool open(const std::string& name) = 0;
+    // Driver queue sizes; the result is not examined by callers.
+    virtual void setQueueSizes(std::uint32_t inBytes, std::uint32_t outBytes) = 0;
+    // Applies the line settings. Fails when no device is open, the device has gone away, or the driver refuses
+    // the settings; called once a second as the liveness probe.
+    virtual bool applySettings(const PortDcb& dcb) = 0;
+    // Clears the error state and tells how many received bytes can be read at once.
+    virtual std::uint32_t bytesWaiting() = 0;
+    // Reads at most maxBytes already waiting; never blocks. Returns the number read.
+    virtual std::uint32_t read(char* buffer, std::uint32_t maxBytes) = 0;
+    // Writes in one call; returns the number of bytes the port accepted (0 when it refused outright).
+    virtual std::uint32_t write(const char* data, std::uint32_t count) = 0;
+    // Aborts pending operations and empties both queues.
+    virtual void purge() = 0;
+    virtual void close() = 0;
+
+    virtual SerialErrorKind lastErrorKind() const = 0;
+    // The platform's own reason for the last failure, for example "Permission denied".
+    virtual std::string lastErrorText() const = 0;
+};
+
+} // namespace trelvo
