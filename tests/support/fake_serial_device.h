@@ -1,0 +1,75 @@
+#pragma once
+#include "serial/serial_device.h"
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace trelvo::test {
+
+// A scripted port: names in `present` open; bytes pushed into `incoming` wait to be read; writes are recorded.
+// `log` lists every call in order, for tests of call sequences.
+class FakeSerialDevice final : public SerialDevice {
+public:
+    std::set<std::string> present{"COM3"};
+    bool refuseSettings = false;
+    bool gone = false;          // the device vanished: every call on the open handle fails
+    bool refuseWrites = false;
+    bool isOpen = false;
+    std::string openedName;
+    PortDcb lastDcb;
+    std::string incoming;       // bytes waiting in the driver queue
+    std::string written;        // everything written, in order
+    std::vector<std::string> writes;
+    std::vector<std::string> log;
+    std::uint32_t queueLimit = 2048; // bytesWaiting() reports at most this much, like a driver queue
+
+    bool open(const std::string& name) override {
+        log.push_back("open " + name);
+        if (!present.count(name) || isOpen) return false;
+        isOpen = true;
+        gone = false;
+        openedName = name;
+        return true;
+    }
+    void setQueueSizes(std::uint32_t in, std::uint32_t out) override {
+        log.push_back("queues " + std::to_string(in) + " " + std::to_string(out));
+    }
+    bool applySettings(const PortDcb& dcb) override {
+        log.push_back("settings");
+        if (!isOpen || gone || refuseSettings) return false;
+        lastDcb = dcb;
+        return true;
+    }
+    std::uint32_t bytesWaiting() override {
+        if (!isOpen || gone) return 0;
+        return static_cast<std::uint32_t>(std::min<std::size_t>(incoming.size(), queueLimit));
+    }
+    std::uint32_t read(char* buffer, std::uint32_t maxBytes) override {
+        if (!isOpen || gone) return 0;
+        const std::uint32_t n = static_cast<std::uint32_t>(std::min<std::size_t>(maxBytes, incoming.size()));
+        std::copy_n(incoming.data(), n, buffer);
+        incoming.erase(0, n);
+        return n;
+    }
+    std::uint32_t write(const char* data, std::uint32_t count) override {
+        log.push_back("write");
+        if (!isOpen || gone || refuseWrites) return 0;
+        writes.emplace_back(data, count);
+        written.append(data, count);
+        return count;
+    }
+    void purge() override {
+        log.push_back("purge");
+        incoming.clear();
+    }
+    void close() override {
+        log.push_back("close");
+        isOpen = false;
+    }
+    SerialErrorKind lastErrorKind() const override { return SerialErrorKind::None; }
+    std::string lastErrorText() const override { return gone ? "Input/output error" : ""; }
+};
+
+} // namespace trelvo::test
