@@ -1,0 +1,73 @@
+#include "receive/log_view.h"
+
+#include <utility>
+
+namespace trelvo {
+namespace {
+
+// Length of the final line break of the entry (2 for CR LF, 1 for CR or LF, 0 for none).
+std::size_t TrailingBreak(std::string_view e) {
+    if (e.size() >= 2 && e[e.size() - 2] == '\r' && e.back() == '\n') return 2;
+    if (!e.empty() && (e.back() == '\r' || e.back() == '\n')) return 1;
+    return 0;
+}
+
+constexpr bool IsBreak(char c) {
+    return c == '\r' || c == '\n';
+}
+
+// Appends `body` with every line break made "\n"; returns the number of breaks.
+std::int64_t AppendNormalised(Bytes& out, std::string_view body) {
+    std::int64_t breaks = 0;
+    const char* p = body.data();
+    const char* const end = p + body.size();
+    while (p < end) {
+        const char* run = p;
+        while (p < end && !IsBreak(*p))
+            ++p;
+        out.append(run, static_cast<std::size_t>(p - run));
+        if (p == end) break;
+        if (*p == '\r' && p + 1 < end && p[1] == '\n') ++p;
+        ++p;
+        out.push_back('\n');
+        ++breaks;
+    }
+    return breaks;
+}
+
+} // namespace
+
+std::int64_t EntryLines(std::string_view entry) {
+    entry.remove_suffix(TrailingBreak(entry));
+    std::int64_t lines = 1;
+    for (std::size_t i = 0; i < entry.size(); ++i) {
+        if (entry[i] == '\n' || (entry[i] == '\r' && (i + 1 == entry.size() || entry[i + 1] != '\n'))) ++lines;
+    }
+    return lines;
+}
+
+void LogView::append(std::string_view entry) {
+    entry.remove_suffix(TrailingBreak(entry));
+    if (pendingEntries_++ > 0) pending_.push_back('\n');
+    lines_ += AppendNormalised(pending_, entry) + 1;
+}
+
+Bytes LogView::takePending() {
+    Bytes out;
+    out.swap(pending_);
+    pendingEntries_ = 0;
+    return out;
+}
+
+void LogView::clear() {
+    pending_.clear();
+    pendingEntries_ = 0;
+    lines_ = 0;
+}
+
+bool LogView::StartStopClick() {
+    paused_ = !paused_;
+    return paused_;
+}
+
+} // namespace trelvo

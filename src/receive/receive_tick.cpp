@@ -1,0 +1,147 @@
+#include "receive/receive_tick.h"
+
+#include <algorithm>
+#include <string>
+#include <utility>
+
+namespace trelvo {
+namespace {
+
+// Gap statistics between this read and the previous one; returns whether either figure changed.
+bool NoteRead(RxState& rx, std::int64_t now) {
+    rx.PrevReadMs = rx.LastReadMs;
+    rx.LastReadMs = now;
+    const std::int64_t gap = now - rx.PrevReadMs;
+    if (gap <= 0 || rx.PrevReadMs <= 0) return false;
+    bool changed = false;
+    if (gap < rx.MinWaitMs) {
+        rx.MinWaitMs = gap;
+        changed = true;
+    }
+    if (gap > rx.MaxWaitMs) {
+        rx.MaxWaitMs = gap;
+        changed = true;
+    }
+    return changed;
+}
+
+// Takes in one more buffer within the same tick while the previous one was cut for size and more is waiting.
+// Nothing else of the tick is repeated: the read was already counted, and a tick that finds bytes never ends a
+// packet by silence, so only the size cut can apply.
+void TakeMoreBuffers(RxState& rx, ReceivePath& path, RxTickResult& result) {
+    for (int n = 1; n < rx.MaxBuffersPerTick; ++n) {
+        if (!path.portOpen || rx.RxLen != 0) return;
+        const std::uint32_t waiting = path.device.bytesWaiting();
+        if (waiting == 0) return;
+        if (ReadComInBufRx(rx, path, waiting) > 0) result.transferCaption = true;
+        if (rx.RxLen <= RxState::kCutAbove) return;
+        if (ReadBufRxInLog(rx, path)) ++result.packets;
+    }
+}
+
+} // namespace
+
+RxTickResult RxTimerTimer(RxState& rx, ReceivePath& path) {
+    RxTickResult result;
+    // A tick entered again from a modal window opened inside a tick only clears the flag; see the nesting tests.
+    if (rx.RxBusy) {
+        rx.RxBusy = false;
+        return result;
+    }
+    rx.RxBusy = true;
+    if (path.portOpen) {
+        const std::uint32_t waiting = path.device.bytesWaiting();
+        const std::int64_t now = path.clock.monotonicMs();
+        if (waiting > 0) {
+            if (ReadComInBufRx(rx, path, waiting) > 0) result.transferCaption = true;
+            ++rx.ReadCount;
+            result.readCaption = true;
+            result.waitCaptions = NoteRead(rx, now);
+        }
+        if (now < rx.LastRxMs) rx.LastRxMs = now;
+        if (waiting > 0) rx.LastRxMs = now;
+        const std::int64_t silence = now - rx.LastRxMs;
+        const bool cutBySize = rx.RxLen > RxState::kCutAbove;
+        if (silence > rx.RxTimeOutMs || cutBySize) {
+            if (ReadBufRxInLog(rx, path)) ++result.packets;
+        }
+        if (waiting > 0 && cutBySize) TakeMoreBuffers(rx, path, result);
+    }
+    rx.RxBusy = false;
+    return result;
+}
+
+std::uint32_t ReadComInBufRx(RxState& rx, ReceivePath& path, std::uint32_t count) {
+    const std::uint32_t room = RxState::kBufSize - std::min(rx.RxLen, RxState::kBufSize);
+    count = std::min(count, room);
+    if (count == 0) return 0;
+    // A device that claims to have read more than it was allowed to must not push RxLen past the buffer.
+    const std::uint32_t got = std::min(path.device.read(rx.RxBuf.data() + rx.RxLen, count), count);
+    path.counters.RxBytes += got;
+    rx.RxLen += got;
+    return got;
+}
+
+bool ReadBufRxInLog(RxState& rx, ReceivePath& path) {
+    if (rx.RxLen == 0) return false;
+    const RenderSettings& s = path.settings;
+    // Taken out of the state while in use: the after-answer step may run nested ticks that render too.
+    Bytes entry = std::move(rx.scratch);
+    const LocalTime time = s.visTime ? path.clock.localTime() : LocalTime{};
+    const bool rendered = RenderPacket(entry, std::string_view(rx.RxBuf.data(), rx.RxLen), s.mode, s.visTime, time);
+    rx.RxLen = 0;
+    if (rendered) PlaceEntry(entry, s.filter, path.sink);
+    rx.scratch = std::move(entry);
+    if (!rendered) return false;
+    const std::uint32_t waiting = path.device.bytesWaiting();
+    if (path.afterAnswer) path.afterAnswer(waiting);
+    return true;
+}
+
+Bytes ReadCaption(const RxState& rx) {
+    return "Read: " + std::to_string(rx.ReadCount);
+}
+
+Bytes MinWaitCaption(const RxState& rx) {
+    return rx.MinWaitMs == RxState::kNoMinWait ? Bytes("MIN_T_W:  NA") : "MIN_T_W:  " + std::to_string(rx.MinWaitMs);
+}
+
+Bytes MaxWaitCaption(const RxState& rx) {
+    return rx.MaxWaitMs == 0 ? Bytes("MAX_T_W: NA") : "MAX_T_W: " + std::to_string(rx.MaxWaitMs);
+}
+
+void BTClrStatClick(RxState& rx, TransferCounters& counters) {
+    rx.MinWaitMs = RxState::kNoMinWait;
+    rx.MaxWaitMs = 0;
+    rx.ReadCount = 0;
+    counters.SentPackets = 0;
+}
+
+std::int32_t TimeOutStep(std::int32_t v, ArrowDirection direction) {
+    if (direction == ArrowDirection::Up) {
+        if (v >= 100000) return v;
+        const std::int32_t step = v < 10 ? 1 : v < 100 ? 5 : v < 1000 ? 50 : v < 10000 ? 500 : 5000;
+        return std::min(v + step, 100000);
+    }
+    if (v <= 0) return v;
+    const std::int32_t step = v < 10 ? 1 : v < 100 ? 5 : v < 1000 ? 50 : v < 10000 ? 500 : v < 100000 ? 5000 : 50000;
+    return v - step;
+}
+
+bool TimeOutRxClick(RxState& rx, TimeOutArrows& arrows, ArrowDirection direction) {
+    const int next = arrows.position + (direction == ArrowDirection::Up ? 1 : -1);
+    if (next < 0 || next > TimeOutArrows::kMax) return false;
+    arrows.position = next;
+    TimeOutRxClick(rx, direction);
+    return true;
+}
+
+void TimeOutRxClick(RxState& rx, ArrowDirection direction) {
+    rx.RxTimeOutMs = TimeOutStep(rx.RxTimeOutMs, direction);
+}
+
+Bytes TimeOutCaption(std::int32_t value) {
+    return "TimeOutRX: " + std::to_string(value);
+}
+
+} // namespace trelvo

@@ -1,0 +1,98 @@
+#include "receive/log_housekeeping.h"
+#include "support/manual_clock.h"
+#include "support/recording_dialogs.h"
+
+#include <gtest/gtest.h>
+
+using namespace trelvo;
+using namespace trelvo::test;
+
+namespace {
+
+TEST(LogView, LinesOfAnEntry) {
+    const struct {
+        const char* entry;
+        std::int64_t lines;
+    } rows[] = {
+        {"", 1},         {"AT", 1},
+        {"OK\r", 1},     {"OK\r\n", 1},
+        {"A\r\nB\r", 2}, {"A\rB", 2},
+        {"A\nB\n", 2},   {"A\r\n\r\n", 2},
+        {"A\r\rB", 3},   {"\r", 1},
+        {"\r\r", 2},     {"\n\r", 2},
+        {"A\r\nB", 2},   {" [ x < ] A\r\nB\r", 2},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(EntryLines(r.entry), r.lines) << '"' << r.entry << '"';
+}
+
+TEST(LogView, PendingTextMatchesTheLineCount) {
+    LogView v;
+    v.append("A\r\nB\r");
+    v.append("C");
+    v.append("\xC0\rD\n");
+    EXPECT_EQ(v.lines(), 5);
+    EXPECT_EQ(v.takePending(), "A\nB\nC\n\xC0\nD");
+    EXPECT_FALSE(v.hasPending());
+    v.append("");
+    v.append("E");
+    EXPECT_TRUE(v.hasPending());
+    EXPECT_EQ(v.takePending(), "\nE"); // an empty entry is an empty line of its own
+    EXPECT_EQ(v.lines(), 7);
+    v.clear();
+    v.append("F");
+    EXPECT_EQ(v.lines(), 1);
+    EXPECT_EQ(v.takePending(), "F");
+}
+
+TEST(LogView, MoreThan5000LinesAreClearedByTheHousekeepingTick) {
+    const struct {
+        const char* name;
+        const char* entry;
+        int count;
+        bool cleared;
+    } rows[] = {
+        {"5000 one-line entries stay", "OK\r", 5000, false},
+        {"5001 one-line entries go", "OK\r", 5001, true},
+        {"2500 two-line entries stay", "A\r\nB\r", 2500, false},
+        {"2501 two-line entries go", "A\r\nB\r", 2501, true},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        LogView view;
+        RecordingDialogs dialogs;
+        LogFile file(dialogs);
+        ManualClock clock;
+        LogHousekeeping hk;
+        if (r.count % 2) view.StartStopClick(); // paused or not, the limit applies
+        for (int i = 0; i < r.count; ++i)
+            view.append(r.entry);
+        const LogHousekeepingResult res = hk.tick(view, file, clock);
+        EXPECT_EQ(res.clearView, r.cleared);
+        EXPECT_EQ(view.lines(), r.cleared ? 0 : 5000);
+        EXPECT_EQ(view.hasPending(), !r.cleared);
+    }
+}
+
+TEST(LogView, PauseCaptionsAndClockLabel) {
+    LogView view;
+    EXPECT_STREQ(view.StartStopCaption(), "||");
+    EXPECT_TRUE(view.StartStopClick());
+    EXPECT_STREQ(view.StartStopCaption(), ">");
+    EXPECT_FALSE(view.StartStopClick());
+    EXPECT_STREQ(view.StartStopCaption(), "||");
+
+    RecordingDialogs dialogs;
+    LogFile file(dialogs);
+    ManualClock clock;
+    LogHousekeeping hk;
+    LogHousekeepingResult r = hk.tick(view, file, clock);
+    EXPECT_TRUE(r.clockChanged);
+    EXPECT_EQ(r.clockText, "09:07:03");
+    clock.local.msec = 900;
+    EXPECT_FALSE(hk.tick(view, file, clock).clockChanged);
+    clock.local = LocalTime{2024, 3, 5, 23, 59, 59, 0, 2};
+    EXPECT_EQ(hk.tick(view, file, clock).clockText, "23:59:59");
+}
+
+} // namespace

@@ -1,0 +1,285 @@
+#include "receive/receive_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+using namespace trelvo;
+using namespace trelvo::test;
+
+namespace {
+
+struct Step {
+    std::int64_t advanceMs; // clock movement before the tick
+    std::string arrive;     // bytes that reach the port before the tick
+    std::size_t entriesAfter;
+};
+
+struct FramingCase {
+    const char* name;
+    std::int32_t timeOutMs;
+    std::vector<Step> steps;
+    std::vector<std::size_t> packetSizes;
+};
+
+std::string Bytes_(std::size_t n, char c = 'x') {
+    return std::string(n, c);
+}
+
+TEST(ReceiveFraming, SilenceAndSizeCuts) {
+    const std::vector<FramingCase> cases = {
+        {"burst ends after strictly more than the time-out",
+         100,
+         {{0, "0123456789", 0}, {50, "", 0}, {50, "", 0}, {1, "", 1}},
+         {10}},
+        {"time-out 0 ends at the first later tick without bytes", 0, {{0, "abc", 0}, {0, "", 0}, {1, "", 1}}, {3}},
+        {"a tick that finds bytes never ends a packet by silence",
+         10,
+         {{0, "aa", 0}, {10, "bb", 0}, {30, "cc", 0}, {10, "", 0}, {1, "", 1}},
+         {6}},
+        {"two bursts apart by more than the time-out",
+         5,
+         {{0, "ab", 0}, {6, "", 1}, {0, "cde", 1}, {6, "", 2}},
+         {2, 3}},
+        {"1500 bytes wait for the silence", 1000, {{0, Bytes_(1500), 0}, {1, "", 0}, {1000, "", 1}}, {1500}},
+        {"1501 bytes are cut at once", 1000, {{0, Bytes_(1501), 1}}, {1501}},
+        {"1500 then 1 more is cut on the second read", 1000, {{0, Bytes_(1500), 0}, {1, "y", 1}}, {1501}},
+    };
+    for (const FramingCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        RxRig r;
+        r.rx.RxTimeOutMs = c.timeOutMs;
+        for (std::size_t i = 0; i < c.steps.size(); ++i) {
+            r.dev.incoming += c.steps[i].arrive;
+            r.tick(c.steps[i].advanceMs);
+            EXPECT_EQ(r.sink.entries.size(), c.steps[i].entriesAfter) << "after step " << i;
+        }
+        std::vector<std::size_t> sizes;
+        for (const Bytes& e : r.sink.entries)
+            sizes.push_back(e.size() + 1); // ASCII: the last byte was removed
+        EXPECT_EQ(sizes, c.packetSizes);
+    }
+}
+
+// Feeds `total` bytes, chunks[t % size] at tick t, and collects the pieces; HEX mode so every byte can be checked.
+std::vector<std::string> Stream(std::size_t total, const std::vector<std::size_t>& chunks, std::uint32_t queueLimit,
+                                int buffersPerTick, std::string* sent, std::size_t* maxRxLen = nullptr) {
+    RxRig r;
+    r.settings.mode = RenderMode::Hex;
+    r.rx.RxTimeOutMs = 5;
+    r.rx.MaxBuffersPerTick = buffersPerTick;
+    r.dev.queueLimit = queueLimit;
+    for (std::size_t i = 0; i < total; ++i)
+        sent->push_back(static_cast<char>('A' + (i * 7) % 26));
+    std::size_t fed = 0;
+    for (std::size_t t = 0; t < 100000 && (fed < total || !r.dev.incoming.empty() || r.rx.RxLen > 0); ++t) {
+        const std::size_t n = std::min(chunks[t % chunks.size()], total - fed);
+        r.dev.incoming += sent->substr(fed, n);
+        fed += n;
+        r.tick(1);
+        if (maxRxLen) *maxRxLen = std::max<std::size_t>(*maxRxLen, r.rx.RxLen);
+    }
+    r.tick(100);
+    std::vector<std::string> pieces;
+    for (const Bytes& e : r.sink.entries)
+        pieces.push_back(Unhex(e));
+    return pieces;
+}
+
+TEST(ReceiveFraming, ContinuousStreamIsCutIntoPiecesOf1501To2048) {
+    const std::vector<std::vector<std::size_t>> patterns = {{64}, {700}, {1501}, {4096}, {3000, 5, 1, 0}};
+    for (const auto& chunks : patterns) {
+        SCOPED_TRACE(chunks[0]);
+        std::string sent;
+        std::size_t maxRxLen = 0;
+        const auto pieces = Stream(40000, chunks, 1u << 20, 32, &sent, &maxRxLen);
+        std::string joined;
+        for (std::size_t i = 0; i < pieces.size(); ++i) {
+            if (i + 1 < pieces.size()) {
+                EXPECT_GE(pieces[i].size(), 1501u) << "piece " << i;
+            }
+            EXPECT_LE(pieces[i].size(), 2048u) << "piece " << i;
+            joined += pieces[i];
+        }
+        EXPECT_EQ(joined, sent);
+        EXPECT_LE(maxRxLen, 2048u);
+    }
+}
+
+TEST(ReceiveFraming, ManyBuffersPerTickGiveTheSamePiecesAsOnePerTick) {
+    // A part packet is waiting when the flood comes; the driver reports at most 2048 or everything.
+    for (std::uint32_t queueLimit : {2048u, 1u << 20}) {
+        SCOPED_TRACE(queueLimit);
+        std::string sentOne, sentMany;
+        const auto one = Stream(50003, {3, 50000, 0}, queueLimit, 1, &sentOne);
+        const auto many = Stream(50003, {3, 50000, 0}, queueLimit, 32, &sentMany);
+        EXPECT_EQ(one, many);
+        ASSERT_GT(one.size(), 20u);
+        EXPECT_EQ(one[0].size(), 2048u);
+    }
+}
+
+TEST(ReceiveFraming, AFloodTickTakesSeveralBuffersButCountsOneRead) {
+    RxRig r;
+    r.dev.queueLimit = 1u << 20;
+    r.dev.incoming = Bytes_(10 * 2048);
+    const RxTickResult res = r.tick();
+    EXPECT_EQ(res.packets, 10);
+    EXPECT_EQ(r.rx.ReadCount, 1);
+    EXPECT_EQ(r.counters.RxBytes, 10 * 2048);
+    EXPECT_TRUE(r.dev.incoming.empty());
+}
+
+TEST(ReceiveFraming, WallClockStepsNeitherCutNorMergeAPacket) {
+    RxRig r;
+    r.rx.RxTimeOutMs = 100;
+    r.dev.incoming = "abc";
+    r.tick();
+    r.clock.local = LocalTime{2024, 3, 11, 0, 0, 0, 0, 1}; // a new week begins, and the wall clock jumps
+    r.tick(100);
+    EXPECT_TRUE(r.sink.entries.empty());
+    r.tick(1);
+    EXPECT_EQ(r.sink.entries, std::vector<Bytes>{"ab"});
+}
+
+TEST(ReceiveFraming, APartPacketSurvivesACloseAndIsRenderedAfterTheNextOpen) {
+    RxRig r;
+    r.rx.RxTimeOutMs = 50;
+    r.dev.incoming = "abc";
+    r.tick();
+    r.dev.close();
+    r.portOpen = false;
+    for (int i = 0; i < 5; ++i)
+        r.tick(100);
+    EXPECT_TRUE(r.sink.entries.empty());
+    EXPECT_EQ(r.rx.RxLen, 3u);
+    r.dev.open("COM3");
+    r.portOpen = true;
+    r.tick();
+    EXPECT_EQ(r.sink.entries, std::vector<Bytes>{"ab"});
+}
+
+TEST(ReceiveStatistics, CountersCaptionsAndReset) {
+    RxRig r;
+    r.counters.TxBytes = 7;
+    r.counters.SentPackets = 4;
+    EXPECT_EQ(MinWaitCaption(r.rx), "MIN_T_W:  NA");
+    EXPECT_EQ(MaxWaitCaption(r.rx), "MAX_T_W: NA");
+
+    struct Read {
+        std::int64_t gapMs;
+        bool waitCaptions;
+        const char* min;
+        const char* max;
+    };
+    const Read reads[] = {{1, false, "MIN_T_W:  NA", "MAX_T_W: NA"}, // the first read has nothing to measure against
+                          {7, true, "MIN_T_W:  7", "MAX_T_W: 7"},
+                          {3, true, "MIN_T_W:  3", "MAX_T_W: 7"},
+                          {5, false, "MIN_T_W:  3", "MAX_T_W: 7"}};
+    int n = 0;
+    for (const Read& rd : reads) {
+        r.dev.incoming = "ab";
+        const RxTickResult res = r.tick(rd.gapMs);
+        ++n;
+        EXPECT_TRUE(res.readCaption && res.transferCaption);
+        EXPECT_EQ(res.waitCaptions, rd.waitCaptions) << "read " << n;
+        EXPECT_EQ(ReadCaption(r.rx), "Read: " + std::to_string(n));
+        EXPECT_EQ(MinWaitCaption(r.rx), rd.min);
+        EXPECT_EQ(MaxWaitCaption(r.rx), rd.max);
+    }
+    const RxTickResult idle = r.tick(1);
+    EXPECT_FALSE(idle.readCaption || idle.waitCaptions || idle.transferCaption);
+    EXPECT_EQ(TransferCaption(r.counters), "TX: 7 RX: 8");
+
+    BTClrStatClick(r.rx, r.counters);
+    EXPECT_EQ(ReadCaption(r.rx), "Read: 0");
+    EXPECT_EQ(MinWaitCaption(r.rx), "MIN_T_W:  NA");
+    EXPECT_EQ(MaxWaitCaption(r.rx), "MAX_T_W: NA");
+    EXPECT_EQ(SentCaption(r.counters), "Send: 0");
+    EXPECT_EQ(TransferCaption(r.counters), "TX: 7 RX: 8");
+
+    // The reads before the reset still count as the previous read.
+    r.dev.incoming = "c";
+    r.tick(9);
+    EXPECT_EQ(MinWaitCaption(r.rx), "MIN_T_W:  10");
+    EXPECT_EQ(MaxWaitCaption(r.rx), "MAX_T_W: 10");
+}
+
+TEST(ReceiveNesting, ATickEnteredFromAModalWindowSkipsOnceThenRuns) {
+    RxRig r;
+    int depth = 0;
+    std::vector<std::string> log;
+    r.path.afterAnswer = [&](std::uint32_t) {
+        if (depth++ > 0) return;
+        // A message box opened by the after-answer step: the timer keeps firing inside it.
+        r.dev.incoming = "xyz";
+        RxTimerTimer(r.rx, r.path);
+        log.push_back("first nested tick left " + r.dev.incoming);
+        r.tick(1);
+        r.tick(1);
+        log.push_back("entries " + std::to_string(r.sink.entries.size()));
+    };
+    r.dev.incoming = "ab";
+    r.tick();
+    r.tick();
+    EXPECT_EQ(log, (std::vector<std::string>{"first nested tick left xyz", "entries 2"}));
+    EXPECT_EQ(r.sink.entries, (std::vector<Bytes>{"a", "xy"}));
+    EXPECT_FALSE(r.rx.RxBusy);
+    r.dev.incoming = "cd";
+    r.tick();
+    r.tick();
+    EXPECT_EQ(r.sink.entries.back(), "c");
+}
+
+TEST(ReceiveNesting, ATickEndedByAnErrorIsFollowedByOneSkippedTick) {
+    RxRig r;
+    r.path.afterAnswer = [](std::uint32_t) { throw std::runtime_error("file error"); };
+    r.dev.incoming = "ab";
+    r.tick();
+    EXPECT_THROW(r.tick(), std::runtime_error);
+    EXPECT_TRUE(r.rx.RxBusy);
+    r.path.afterAnswer = nullptr;
+    r.dev.incoming = "cd";
+    r.tick();
+    EXPECT_EQ(r.dev.incoming, "cd");
+    r.tick();
+    EXPECT_EQ(r.dev.incoming, "");
+}
+
+TEST(TimeOutArrows, StepTable) {
+    struct Row {
+        std::int32_t before;
+        ArrowDirection dir;
+        std::int32_t after;
+    };
+    const auto U = ArrowDirection::Up, D = ArrowDirection::Down;
+    const Row rows[] = {{0, D, 0},         {0, U, 1},           {5, U, 6},          {9, U, 10},
+                        {10, D, 5},        {10, U, 15},         {9, D, 8},          {95, U, 100},
+                        {99, D, 94},       {100, D, 50},        {100, U, 150},      {999, U, 1049},
+                        {1000, D, 500},    {9999, U, 10499},    {10000, D, 5000},   {99999, U, 100000},
+                        {99999, D, 94999}, {100000, U, 100000}, {100000, D, 50000}, {95000, U, 100000}};
+    for (const Row& row : rows)
+        EXPECT_EQ(TimeOutStep(row.before, row.dir), row.after) << row.before << (row.dir == U ? " up" : " down");
+}
+
+TEST(TimeOutArrows, ThePositionDecidesWhetherAPressCounts) {
+    RxState rx;
+    TimeOutArrows arrows;
+    EXPECT_FALSE(TimeOutRxClick(rx, arrows, ArrowDirection::Down));
+    EXPECT_EQ(rx.RxTimeOutMs, 0);
+    EXPECT_TRUE(TimeOutRxClick(rx, arrows, ArrowDirection::Up));
+    EXPECT_EQ(TimeOutCaption(rx.RxTimeOutMs), "TimeOutRX: 1");
+    EXPECT_TRUE(TimeOutHighlighted(rx.RxTimeOutMs));
+    for (int i = 0; i < 20000; ++i)
+        TimeOutRxClick(rx, arrows, ArrowDirection::Up);
+    EXPECT_EQ(arrows.position, TimeOutArrows::kMax);
+    EXPECT_EQ(rx.RxTimeOutMs, 100000);
+    EXPECT_FALSE(TimeOutRxClick(rx, arrows, ArrowDirection::Up));
+    for (int i = 0; i < 60; ++i)
+        EXPECT_TRUE(TimeOutRxClick(rx, arrows, ArrowDirection::Down));
+    EXPECT_EQ(rx.RxTimeOutMs, 0); // the value reached 0 long before the position did
+    EXPECT_FALSE(TimeOutHighlighted(rx.RxTimeOutMs));
+    EXPECT_EQ(arrows.position, TimeOutArrows::kMax - 60);
+}
+
+} // namespace
