@@ -21,6 +21,8 @@ inline Bytes TransferCaption(const TransferCounters& c) {
 }
 
 // Caption of the sent-packet label: "Send: n".
-inline Bytes SentCaption(const TransferCounters& c) { return "Send: " + std::to_string(c.SentPackets); }
+inline Bytes SentCaption(const TransferCounters& c) {
+    return "Send: " + std::to_string(c.SentPackets);
+}
 
 } // namespace trelvo
