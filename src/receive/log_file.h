@@ -41,6 +41,7 @@ public:
 
     // The StartLog button. `nowMs` is the monotonic clock, `local` the time that names a new file.
     void StartLogClick(const LocalTime& local, std::int64_t nowMs);
+    void StartLogClick(const Clock& clock) { StartLogClick(clock.localTime(), clock.monotonicMs()); }
 
     // The writer of placed entries: queued only while LogActive.
     void write(std::string_view entry);
