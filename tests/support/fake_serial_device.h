@@ -24,6 +24,9 @@ public:
     std::vector<std::string> writes;
     std::vector<std::string> log;
     std::uint32_t queueLimit = 2048; // bytesWaiting() reports at most this much, like a driver queue
+    // When set, the reason reported for every failure (for example "Permission denied" for a refused open).
+    std::string errorText;
+    SerialErrorKind errorKind = SerialErrorKind::None;
 
     bool open(const std::string& name) override {
         log.push_back("open " + name);
@@ -68,8 +71,11 @@ public:
         log.push_back("close");
         isOpen = false;
     }
-    SerialErrorKind lastErrorKind() const override { return SerialErrorKind::None; }
-    std::string lastErrorText() const override { return gone ? "Input/output error" : ""; }
+    SerialErrorKind lastErrorKind() const override { return errorKind; }
+    std::string lastErrorText() const override {
+        if (!errorText.empty()) return errorText;
+        return gone ? "Input/output error" : "";
+    }
 };
 
 } // namespace trelvo::test

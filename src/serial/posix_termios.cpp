@@ -1,0 +1,116 @@
+#include "serial/posix_termios.h"
+
+namespace trelvo::posix {
+
+speed_t SpeedConstant(std::uint32_t baud) {
+    switch (baud) {
+    case 50:
+        return B50;
+    case 75:
+        return B75;
+    case 110:
+        return B110;
+    case 134:
+        return B134;
+    case 150:
+        return B150;
+    case 200:
+        return B200;
+    case 300:
+        return B300;
+    case 600:
+        return B600;
+    case 1200:
+        return B1200;
+    case 1800:
+        return B1800;
+    case 2400:
+        return B2400;
+    case 4800:
+        return B4800;
+    case 9600:
+        return B9600;
+    case 19200:
+        return B19200;
+    case 38400:
+        return B38400;
+    case 57600:
+        return B57600;
+    case 115200:
+        return B115200;
+    case 230400:
+        return B230400;
+    default:
+        return B0;
+    }
+}
+
+bool MakeLineTermios(const termios& current, const PortDcb& dcb, termios& out, std::string& problem) {
+    const speed_t speed = SpeedConstant(dcb.BaudRate);
+    if (speed == B0) {
+        problem = "Baud rate " + std::to_string(dcb.BaudRate) + " is not supported";
+        return false;
+    }
+    tcflag_t size = 0;
+    switch (dcb.ByteSize) {
+    case 5:
+        size = CS5;
+        break;
+    case 6:
+        size = CS6;
+        break;
+    case 7:
+        size = CS7;
+        break;
+    case 8:
+        size = CS8;
+        break;
+    default:
+        problem = std::to_string(dcb.ByteSize) + " data bits are not supported";
+        return false;
+    }
+    bool twoStopBits = false;
+    switch (dcb.StopBits) {
+    case 0:
+        break;
+    case 1:
+        if (dcb.ByteSize != 5) {
+            problem = "1.5 stop bits are possible only with 5 data bits";
+            return false;
+        }
+        twoStopBits = true;
+        break;
+    case 2:
+        if (dcb.ByteSize == 5) {
+            problem = "2 stop bits are not possible with 5 data bits";
+            return false;
+        }
+        twoStopBits = true;
+        break;
+    default:
+        problem = "Unknown stop-bit setting";
+        return false;
+    }
+
+    out = current;
+    cfmakeraw(&out);
+    out.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK | IGNPAR | PARMRK | ISTRIP | IGNBRK | BRKINT);
+    out.c_oflag &= ~OPOST;
+    out.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+    out.c_cflag &= ~(CSIZE | CSTOPB | PARENB | PARODD | CRTSCTS);
+    out.c_cflag |= size | CREAD | CLOCAL | (twoStopBits ? CSTOPB : 0);
+    out.c_cc[VMIN] = 0;
+    out.c_cc[VTIME] = 0;
+    cfsetispeed(&out, speed);
+    cfsetospeed(&out, speed);
+    return true;
+}
+
+bool SameLineSettings(const termios& a, const termios& b, bool pseudoTerminal) {
+    const tcflag_t ignored = pseudoTerminal ? (CSIZE | PARENB) : 0;
+    return a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag && a.c_lflag == b.c_lflag &&
+           (a.c_cflag & ~ignored) == (b.c_cflag & ~ignored) && a.c_cc[VMIN] == b.c_cc[VMIN] &&
+           a.c_cc[VTIME] == b.c_cc[VTIME] && cfgetispeed(&a) == cfgetispeed(&b) && cfgetospeed(&a) == cfgetospeed(&b);
+}
+
+} // namespace trelvo::posix

@@ -1,0 +1,134 @@
+#include "serial/qt_serial_device.h"
+
+#include "serial/serial_platform.h"
+
+#include <QSerialPort>
+
+#include <algorithm>
+#include <limits>
+
+namespace trelvo {
+
+namespace serial_platform {
+
+SerialErrorKind KindOf(QSerialPort::SerialPortError error) {
+    switch (error) {
+    case QSerialPort::NoError:
+        return SerialErrorKind::None;
+    case QSerialPort::UnsupportedOperationError:
+        return SerialErrorKind::Unsupported;
+    default:
+        return SerialErrorKind::System;
+    }
+}
+
+} // namespace serial_platform
+
+namespace {
+
+// At most this many reads from the system per bytesWaiting() call; each takes what is there, none waits.
+constexpr int kMaxPullsPerCall = 16;
+
+} // namespace
+
+QtSerialDevice::QtSerialDevice() : port_(std::make_unique<QSerialPort>()) {}
+
+QtSerialDevice::~QtSerialDevice() {
+    close();
+}
+
+bool QtSerialDevice::isOpen() const {
+    return port_->isOpen();
+}
+
+bool QtSerialDevice::fail(SerialErrorKind kind, std::string text) {
+    errorKind_ = kind;
+    errorText_ = std::move(text);
+    return false;
+}
+
+bool QtSerialDevice::failFromPort() {
+    const SerialErrorKind kind = serial_platform::KindOf(port_->error());
+    return fail(kind == SerialErrorKind::None ? SerialErrorKind::System : kind, port_->errorString().toStdString());
+}
+
+bool QtSerialDevice::open(const std::string& name) {
+    errorKind_ = SerialErrorKind::None;
+    errorText_.clear();
+    if (name.empty()) return fail(SerialErrorKind::BadArgument, "No port name given");
+    if (port_->isOpen()) return fail(SerialErrorKind::BadArgument, "The port is already open");
+
+    port_->setPortName(QString::fromStdString(name));
+    port_->setReadBufferSize(kReadBufferBytes);
+    if (!port_->open(QIODevice::ReadWrite)) return failFromPort();
+
+    const serial_platform::Outcome after = serial_platform::AfterOpen(*port_);
+    if (!after.ok()) {
+        port_->close();
+        return fail(after.kind, after.text);
+    }
+    // A pseudo-terminal has no modem lines and refuses these; that is no reason to give up the port.
+    port_->setDataTerminalReady(false);
+    port_->setRequestToSend(false);
+    port_->clearError();
+    return true;
+}
+
+void QtSerialDevice::setQueueSizes(std::uint32_t inBytes, std::uint32_t) {
+    inQueue_ = std::clamp<std::uint32_t>(inBytes, 1, static_cast<std::uint32_t>(kReadBufferBytes));
+}
+
+bool QtSerialDevice::applySettings(const PortDcb& dcb) {
+    if (!port_->isOpen()) return fail(SerialErrorKind::BadArgument, "The port is not open");
+    if (dcb.BaudRate == 0) return fail(SerialErrorKind::BadArgument, "Baud rate 0");
+    if (dcb.ByteSize < 5 || dcb.ByteSize > 8)
+        return fail(SerialErrorKind::BadArgument, std::to_string(dcb.ByteSize) + " data bits");
+    if (dcb.StopBits > 2) return fail(SerialErrorKind::BadArgument, "Unknown stop-bit setting");
+    if (dcb.Parity != 0 || dcb.fParity || dcb.fOutxCtsFlow || dcb.fOutxDsrFlow || dcb.fDtrControl ||
+        dcb.fDsrSensitivity || dcb.fOutX || dcb.fInX || dcb.fRtsControl || dcb.fErrorChar || dcb.fNull ||
+        dcb.fAbortOnError)
+        return fail(SerialErrorKind::Unsupported, "Only no parity and no flow control are supported");
+
+    const serial_platform::Outcome outcome = serial_platform::ApplyLineSettings(*port_, dcb);
+    if (!outcome.ok()) return fail(outcome.kind, outcome.text);
+    return true;
+}
+
+std::uint32_t QtSerialDevice::bytesWaiting() {
+    if (!port_->isOpen()) return 0;
+    // The event loop may not have run since the bytes arrived: take what the system already holds, without waiting.
+    for (int pull = 0; pull < kMaxPullsPerCall && port_->bytesAvailable() < inQueue_; ++pull)
+        if (!port_->waitForReadyRead(0)) break;
+    if (port_->error() == QSerialPort::TimeoutError) port_->clearError();
+    return static_cast<std::uint32_t>(
+        std::min<qint64>(port_->bytesAvailable(), std::numeric_limits<std::uint32_t>::max()));
+}
+
+std::uint32_t QtSerialDevice::read(char* buffer, std::uint32_t maxBytes) {
+    if (!port_->isOpen() || maxBytes == 0) return 0;
+    const qint64 n = port_->read(buffer, maxBytes);
+    return n > 0 ? static_cast<std::uint32_t>(n) : 0;
+}
+
+std::uint32_t QtSerialDevice::write(const char* data, std::uint32_t count) {
+    if (!port_->isOpen()) {
+        fail(SerialErrorKind::BadArgument, "The port is not open");
+        return 0;
+    }
+    serial_platform::Outcome outcome;
+    const std::uint32_t written = serial_platform::WriteNow(*port_, data, count, outcome);
+    if (!outcome.ok()) fail(outcome.kind, outcome.text);
+    return written;
+}
+
+void QtSerialDevice::purge() {
+    if (!port_->isOpen()) return;
+    port_->clear(QSerialPort::AllDirections);
+    port_->clearError();
+}
+
+void QtSerialDevice::close() {
+    if (port_->isOpen()) port_->close();
+}
+
+} // namespace trelvo

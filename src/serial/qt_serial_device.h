@@ -1,0 +1,50 @@
+#pragma once
+// The production port: QSerialPort, raw, exclusive, no flow control, DTR and RTS held off. The platform's own part
+// (line settings, the hang-up check, synchronous writes) sits in qt_serial_device_unix.cpp / _win.cpp.
+
+#include "serial/serial_device.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class QSerialPort;
+
+namespace trelvo {
+
+class QtSerialDevice final : public SerialDevice {
+public:
+    // Bytes QSerialPort may hold in its own buffer. Beyond that it stops reading, so a device that sends faster
+    // than the program reads is held back by the line, as a driver queue would hold it back.
+    static constexpr std::int64_t kReadBufferBytes = 64 * 1024;
+
+    QtSerialDevice();
+    ~QtSerialDevice() override;
+    QtSerialDevice(const QtSerialDevice&) = delete;
+    QtSerialDevice& operator=(const QtSerialDevice&) = delete;
+
+    bool open(const std::string& name) override;
+    void setQueueSizes(std::uint32_t inBytes, std::uint32_t outBytes) override;
+    bool applySettings(const PortDcb& dcb) override;
+    std::uint32_t bytesWaiting() override;
+    std::uint32_t read(char* buffer, std::uint32_t maxBytes) override;
+    std::uint32_t write(const char* data, std::uint32_t count) override;
+    void purge() override;
+    void close() override;
+
+    SerialErrorKind lastErrorKind() const override { return errorKind_; }
+    std::string lastErrorText() const override { return errorText_; }
+
+    bool isOpen() const;
+
+private:
+    bool fail(SerialErrorKind kind, std::string text);
+    bool failFromPort();
+
+    std::unique_ptr<QSerialPort> port_;
+    std::uint32_t inQueue_ = 2048;
+    SerialErrorKind errorKind_ = SerialErrorKind::None;
+    std::string errorText_;
+};
+
+} // namespace trelvo

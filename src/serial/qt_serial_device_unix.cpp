@@ -1,0 +1,114 @@
+// QtSerialDevice on POSIX systems: termios on the descriptor QSerialPort opened, hang-up by poll().
+#include "serial/posix_termios.h"
+#include "serial/serial_platform.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <string_view>
+
+namespace trelvo::serial_platform {
+
+namespace {
+
+// How long a write waits for a line that takes no more bytes before it gives up.
+constexpr int kWriteStallMs = 1000;
+
+Outcome SystemError(int error) {
+    return {SerialErrorKind::System, std::strerror(error)};
+}
+
+// A device that went away (an unplugged adapter, the other side of a pseudo-terminal closed) reports hang-up or an
+// error on its descriptor, even where its attributes can still be set.
+bool HungUp(int fd) {
+    pollfd p{fd, 0, 0};
+    int r;
+    do
+        r = ::poll(&p, 1, 0);
+    while (r < 0 && errno == EINTR);
+    return r < 0 || (r > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0);
+}
+
+bool IsPseudoTerminal(int fd) {
+    char name[256];
+    return ::ttyname_r(fd, name, sizeof name) == 0 && std::string_view(name).starts_with("/dev/pts/");
+}
+
+} // namespace
+
+Outcome AfterOpen(QSerialPort& port) {
+    const int fd = static_cast<int>(port.handle());
+    // Across every name of the same device (a link, its target) and for root too, which TIOCEXCL lets through.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return SystemError(errno == EWOULDBLOCK ? EBUSY : errno);
+    // A closed serial port receives nothing; a pseudo-terminal keeps what was sent to it before the open.
+    ::tcflush(fd, TCIOFLUSH);
+    return {};
+}
+
+Outcome ApplyLineSettings(QSerialPort& port, const PortDcb& dcb) {
+    const int fd = static_cast<int>(port.handle());
+    if (HungUp(fd)) return SystemError(EIO);
+
+    termios current{};
+    if (::tcgetattr(fd, &current) != 0) return SystemError(errno);
+    termios wanted{};
+    std::string problem;
+    if (!posix::MakeLineTermios(current, dcb, wanted, problem)) return {SerialErrorKind::Unsupported, problem};
+
+    // Unchanged settings are not set again: this runs once a second as the liveness probe.
+    const bool pty = !posix::SameLineSettings(current, wanted, false) && IsPseudoTerminal(fd);
+    if (!posix::SameLineSettings(current, wanted, pty)) {
+        if (::tcsetattr(fd, TCSANOW, &wanted) != 0) return SystemError(errno);
+        // tcsetattr succeeds when any part was taken; what the driver really took is read back.
+        termios taken{};
+        if (::tcgetattr(fd, &taken) != 0) return SystemError(errno);
+        if (!posix::SameLineSettings(taken, wanted, pty))
+            return {SerialErrorKind::Unsupported, "The driver does not support these line settings"};
+    }
+    if (HungUp(fd)) return SystemError(EIO);
+    return {};
+}
+
+std::uint32_t WriteNow(QSerialPort& port, const char* data, std::uint32_t count, Outcome& outcome) {
+    using Steady = std::chrono::steady_clock;
+    const int fd = static_cast<int>(port.handle());
+    std::uint32_t done = 0;
+    auto lastProgress = Steady::now();
+    while (done < count) {
+        const ssize_t n = ::write(fd, data + done, count - done);
+        if (n > 0) {
+            done += static_cast<std::uint32_t>(n);
+            lastProgress = Steady::now();
+            continue;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+            outcome = SystemError(errno);
+            break;
+        }
+        const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now() - lastProgress);
+        const int left = kWriteStallMs - static_cast<int>(waited.count());
+        if (left <= 0) {
+            outcome = SystemError(ETIMEDOUT);
+            break;
+        }
+        pollfd p{fd, POLLOUT, 0};
+        if (::poll(&p, 1, left) < 0 && errno != EINTR) {
+            outcome = SystemError(errno);
+            break;
+        }
+        if (p.revents & (POLLHUP | POLLERR | POLLNVAL)) {
+            outcome = SystemError(EIO);
+            break;
+        }
+    }
+    return done;
+}
+
+} // namespace trelvo::serial_platform

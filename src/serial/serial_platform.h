@@ -1,0 +1,34 @@
+#pragma once
+// The platform's part of QtSerialDevice. One implementation per platform, chosen by CMake.
+
+#include "serial/serial_device.h"
+
+#include <QSerialPort>
+
+#include <cstdint>
+#include <string>
+
+namespace trelvo::serial_platform {
+
+struct Outcome {
+    SerialErrorKind kind = SerialErrorKind::None;
+    std::string text; // the system's own reason when kind is System
+
+    bool ok() const { return kind == SerialErrorKind::None; }
+};
+
+// Right after QSerialPort opened the device: exclusive use, fresh queues.
+Outcome AfterOpen(QSerialPort& port);
+
+// Applies baud rate, data bits, stop-bit code and no parity, raw, no flow control. Fails when the device has gone
+// away or the driver does not take the settings. Arguments are already checked for range.
+Outcome ApplyLineSettings(QSerialPort& port, const PortDcb& dcb);
+
+// Writes synchronously: returns when the system has taken every byte, or the line stopped taking them for too
+// long. Returns the number taken.
+std::uint32_t WriteNow(QSerialPort& port, const char* data, std::uint32_t count, Outcome& outcome);
+
+// Shared by the platform files.
+SerialErrorKind KindOf(QSerialPort::SerialPortError error);
+
+} // namespace trelvo::serial_platform
