@@ -1,0 +1,58 @@
+#include "app/appearance.h"
+
+#include <QApplication>
+#include <QStyle>
+#include <QPalette>
+#include <QWidget>
+
+namespace trelvo {
+
+QColor BtnFaceColor() { return QApplication::palette().color(QPalette::Button); }
+QColor WindowColor() { return QApplication::palette().color(QPalette::Base); }
+QColor WindowTextColor() { return QApplication::palette().color(QPalette::Text); }
+QColor InfoBkColor() { return QApplication::palette().color(QPalette::ToolTipBase); }
+QColor InactiveBorderColor() { return QColor(244, 247, 252); }
+QColor MenuBarColor() { return QColor(240, 240, 240); }
+
+QFont DesignFont(int pixelHeight, bool bold) {
+    QFont f = QApplication::font();
+    f.setPixelSize(pixelHeight);
+    f.setBold(bold);
+    return f;
+}
+
+// Every role a control may paint its face with, so that buttons, combo boxes, edits and labels all show it.
+void SetBackground(QWidget* w, const QColor& c) {
+    QPalette p = w->palette();
+    for (auto role : {QPalette::Base, QPalette::Button, QPalette::Window}) p.setColor(role, c);
+    w->setPalette(p);
+    w->setAutoFillBackground(true);
+}
+
+QColor Background(const QWidget* w) { return w->palette().color(QPalette::Base); }
+
+void SetTextColor(QWidget* w, const QColor& c) {
+    QPalette p = w->palette();
+    for (auto role : {QPalette::Text, QPalette::ButtonText, QPalette::WindowText}) p.setColor(role, c);
+    w->setPalette(p);
+}
+
+QColor TextColor(const QWidget* w) { return w->palette().color(QPalette::Text); }
+
+} // namespace trelvo
+
+#include <QStyleFactory>
+
+namespace trelvo {
+
+void ApplyApplicationLook(QApplication& app) {
+    app.setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    app.setPalette(app.style()->standardPalette());
+    // Metrically close to the narrow design font; DejaVu covers whatever it lacks.
+    QFont f(QStringLiteral("Liberation Sans"));
+    f.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    f.setPixelSize(11);
+    app.setFont(f);
+}
+
+} // namespace trelvo

@@ -1,0 +1,43 @@
+#pragma once
+// Colours and fonts of the design, applied the same way on every platform.
+
+#include <QColor>
+#include <QFont>
+
+class QWidget;
+
+namespace trelvo {
+
+namespace colors {
+inline const QColor Lime{0, 255, 0};
+inline const QColor Red{255, 0, 0};
+inline const QColor Yellow{255, 255, 0};
+inline const QColor Cream{255, 251, 240};
+inline const QColor Aqua{0, 255, 255};
+inline const QColor Black{0, 0, 0};
+inline const QColor Blue{0, 0, 255};
+} // namespace colors
+
+// System colours under their Win32 names, taken from the application palette.
+QColor BtnFaceColor();
+QColor WindowColor();
+QColor WindowTextColor();
+QColor InfoBkColor();
+QColor InactiveBorderColor();
+QColor MenuBarColor();
+
+// The design font: the window font at a character height in pixels.
+QFont DesignFont(int pixelHeight, bool bold = false);
+
+void SetBackground(QWidget* w, const QColor& c);
+QColor Background(const QWidget* w);
+void SetTextColor(QWidget* w, const QColor& c);
+QColor TextColor(const QWidget* w);
+
+} // namespace trelvo
+
+class QApplication;
+namespace trelvo {
+// Style, palette and window font of the whole program, the same on every platform.
+void ApplyApplicationLook(QApplication& app);
+} // namespace trelvo

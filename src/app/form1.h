@@ -1,0 +1,234 @@
+#pragma once
+// The main window. Its controls are named members laid out at their design places (form1_design.cpp); the
+// handlers are thin and live with the subsystem they belong to (src/<subsystem>/form1_<subsystem>.cpp).
+
+#include "app/form1_state.h"
+#include "receive/log_housekeeping.h"
+#include "receive/receive_tick.h"
+#include "serial/connection.h"
+
+#include <QCloseEvent>
+#include <QMainWindow>
+#include <QSet>
+#include <array>
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QFileDialog;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QTimer;
+
+namespace trelvo {
+
+class Clock;
+class Dialogs;
+class PortLister;
+class SerialDevice;
+class UpDown;
+
+// What the window uses of the platform; tests pass doubles.
+struct Services {
+    SerialDevice& serial;
+    PortLister& ports;
+    Clock& clock;
+    Dialogs& dialogs;
+};
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TForm1(Services services, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // ---- top bar
+    QFrame* Panel1;
+    QPushButton* BTConnect;
+    QPushButton* BTRescan;
+    QComboBox* ComPort;
+    QComboBox* BaudRate;
+    QComboBox* ComBits;
+    QComboBox* ComStopBits;
+    QCheckBox* AutoConnect;
+    UpDown* TimeOutRx;
+    QLabel* TimeOutAns;
+    QLineEdit* FiltrLog;
+    UpDown* Srift;
+    QPushButton* BTPalitra;
+    QPushButton* BTLog;
+    QPushButton* StartLog;
+    QPushButton* StartStop;
+    QPushButton* BtInfo;
+
+    // ---- log views
+    QPlainTextEdit* MainWindow;
+    QPlainTextEdit* SecondWindow;
+
+    // ---- mode panel
+    QFrame* LogPanel;
+    QLabel* TextTime;
+    QCheckBox* VisTime;
+    QFrame* OutMode;
+    QRadioButton* RBASCII;
+    QRadioButton* RBHEX;
+    QFrame* InputMode;
+    QLabel* Label1;
+    QRadioButton* RBManual;
+    QRadioButton* RBAfterAns;
+    QRadioButton* RBSel;
+    QRadioButton* RBPeriod;
+    QLineEdit* PeriodTX;
+    QCheckBox* SendAsReconn;
+    QCheckBox* CiklSend;
+    QFrame* PStats;
+    QLabel* LSend;
+    QLabel* LRead;
+    QLabel* MinTimeWait;
+    QLabel* MaxTimeWait;
+    QPushButton* BTClrStat;
+
+    // ---- bottom panel
+    QFrame* MainPanel;
+    QLineEdit* MainStrCmd;
+    QLabel* Str1;
+    QLabel* LPlus;
+    QLineEdit* AddStrCmd;
+    QLabel* Str2;
+    QComboBox* CBLists;
+    QLabel* STListName;
+    QLineEdit* ListNameEDT;
+    QPushButton* EditAllCmd;
+    QPushButton* DelList;
+    QPushButton* SaveF;
+    QPushButton* OldCommandsBT;
+    QPushButton* ListDec;
+    QPushButton* ButtonReadFile;
+    QPushButton* ListInc;
+    QRadioButton* RBName;
+    QRadioButton* RbData;
+    QPushButton* SendStart;
+    QPushButton* ButtonSend;
+    QListWidget* OldCmdList;
+    QListWidget* FastOldCmd;
+    QListWidget* LBTail;
+    QLabel* STLog;
+    QLabel* StaticText1;
+    QLabel* StaticText3;
+    QFileDialog* OpenDialog1;
+
+    // Control arrays, numbered from 1 (index 0 stays empty); each member carries its number as its tag.
+    std::array<QPushButton*, 49> CmdButtons{};
+    std::array<QLineEdit*, 49> CmdEdits{};
+    std::array<QLabel*, 13> HelpTexts{};
+
+    // ---- timers
+    QTimer* RxTimer;
+    QTimer* TimerPeriod;
+    QTimer* CustomFunctions;
+    QTimer* CheckConnect;
+
+    // The state of every subsystem, one struct per owner.
+    Form1State st;
+
+    // ---- start-up and shutdown
+    void FormCreate();
+    // Returns false when the close was vetoed.
+    bool FormClose();
+
+    // ---- serial link
+    void ScanPorts();
+    void BTRescanClick();
+    void BTConnectClick();
+    void CheckConnectTimer();
+    // The selected entries of the four settings boxes; empty where nothing is selected.
+    PortSelection Selection() const;
+    void ShowConnection(const ConnectionView& view);
+
+    // ---- transmit
+    void SendPortData(const QString& line);
+    // The mode of the ASCII/HEX buttons, for sending and for showing what is received.
+    TxMode Mode() const;
+    void ButtonSendClick();
+    void RBASCIIClick();
+    void RBHEXClick();
+    void LBTailKeyPress(int key);
+    void FastOldCmdKeyPress(int key);
+    void ReadOldCmd();
+    void OldCommandsBTClick();
+    void ShowDirectiveList();
+    void ShowQuickHistory();
+
+    // ---- send modes (plug points until the send modes land)
+    void CheckSendDataAftAnswer(std::uint32_t waiting);
+    void CheckSendDataAftConnect();
+    void CustomFunctionsTimer();
+    void TimerPeriodTimer();
+
+    // ---- receive and log
+    void RxTimerTimer();
+    void TimeOutRxClick(bool up);
+    void BTClrStatClick();
+    void BTLogClick();
+    void StartStopClick();
+    void StartLogClick();
+    // Draws what the log window has not shown yet; the housekeeping tick does it every 10 ms.
+    void FlushLogView();
+    void ShowLogFileState();
+
+    // ---- command library (plug points until the library lands)
+    void LoadCmdStore();
+    void ReadListCmd(int list);
+    bool CmdStoreChanged();
+    void ButtonCmdClick(int k);
+    void ButtonCmdHelp(int k);
+    void EditCmdHelp(int k);
+    void OutHelpHelp();
+    void ClearHelp();
+
+    // ---- appearance
+    void BTPalitraClick();
+    void SriftClick(bool up);
+    void BtInfoClick();
+
+    // Tag of a control, as the shared handlers read it.
+    static int Tag(const QObject* control);
+    static void SetTag(QObject* control, int tag);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildDesign();
+    void BuildTopBar();
+    void BuildModePanel();
+    void BuildBottomPanel();
+    void BuildCommandGrid();
+    void ConnectHandlers();
+    void WatchEvents(QWidget* w);
+    void WatchRenderSettings();
+    // Start-up and shutdown steps that other subsystems fill in.
+    void CaptureLayoutBase();
+    void LoadHistory();
+    void SaveHistory();
+    void CloseLogFile();
+
+    Services svc_;
+    LogView logView_;
+    LogFile logFile_{svc_.dialogs};
+    LogPlacement placement_{logView_, logFile_}; // where sent and received entries go
+    LogHousekeeping housekeeping_;
+    RenderSettings render_;
+    ReceivePath rxPath_{svc_.serial, st.port.PortOpen, svc_.clock, st.counters, render_, placement_,
+                        [this](std::uint32_t waiting) { CheckSendDataAftAnswer(waiting); }};
+    ConnectionControl connection_{st.port, svc_.serial, svc_.clock, svc_.dialogs};
+    QSet<const QObject*> clearsHelp_; // controls whose pointer-move empties the help area
+};
+
+} // namespace trelvo

@@ -1,0 +1,45 @@
+#pragma once
+// The main window's state, gathered per owner. Each subsystem's struct comes from its own core.
+
+#include "common/cp1251.h"
+#include "receive/receive_tick.h"
+#include "serial/port_state.h"
+#include "transmit/history.h"
+#include "transmit/history_file.h"
+#include "transmit/transfer_counters.h"
+#include "transmit/transmission.h"
+
+#include <cstdint>
+
+namespace trelvo {
+
+struct ShellState {
+    bool StartingUp = false;
+    bool ExitCancelled = false;
+    int LogFontSize = 8;
+    int CurrentList = 1;
+    int EditCmdIndex = 0;
+    int ColorScheme = 0;
+};
+
+// Provisional until the subsystem cores land.
+struct SendStateStub {
+    bool FileMode = false;
+    bool HistoryListMode = false;
+    bool PeriodTicked = false;
+    std::uint32_t FileLineIndex = 0;
+    std::int32_t LastPeriodSendMs = 0;
+};
+
+struct Form1State {
+    ShellState shell;
+    PortState port;
+    RxState receive;
+    SendState transmit;
+    CmdHistory history;
+    HistoryFile historyFile;
+    SendStateStub send;
+    TransferCounters counters;
+};
+
+} // namespace trelvo

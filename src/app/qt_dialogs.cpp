@@ -1,0 +1,43 @@
+#include "app/qt_dialogs.h"
+
+#include "app/info_form.h"
+#include "library/save_form.h"
+#include "serial/open_port_error_form.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace trelvo {
+
+void QtDialogs::attach(QWidget* mainWindow, TSave* save, TInfo* info, TOpenPortError* openPortError,
+                       QFileDialog* open) {
+    main_ = mainWindow;
+    save_ = save;
+    info_ = info;
+    openPortError_ = openPortError;
+    open_ = open;
+}
+
+void QtDialogs::message(const std::string& utf8Text) {
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Trelvo"), QString::fromStdString(utf8Text),
+                    QMessageBox::Ok, main_);
+    box.exec();
+}
+
+void QtDialogs::showOpenPortError() {
+    if (openPortError_) openPortError_->exec();
+}
+
+SaveAnswer QtDialogs::askSaveChanges() { return save_ ? save_->Ask() : SaveAnswer::No; }
+
+std::optional<std::string> QtDialogs::chooseCommandFile() {
+    if (!open_ || open_->exec() != QDialog::Accepted || open_->selectedFiles().isEmpty()) return std::nullopt;
+    return QFile::encodeName(open_->selectedFiles().first()).toStdString();
+}
+
+void QtDialogs::showInfo() {
+    if (info_) info_->exec();
+}
+
+} // namespace trelvo

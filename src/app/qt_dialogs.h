@@ -1,0 +1,34 @@
+#pragma once
+// The modal windows of the program, shown for real.
+
+#include "common/dialogs.h"
+
+class QWidget;
+class QFileDialog;
+
+namespace trelvo {
+
+class TSave;
+class TInfo;
+class TOpenPortError;
+
+class QtDialogs final : public Dialogs {
+public:
+    // The windows are created after the main window; they are handed over once they exist.
+    void attach(QWidget* mainWindow, TSave* save, TInfo* info, TOpenPortError* openPortError, QFileDialog* open);
+
+    void message(const std::string& utf8Text) override;
+    void showOpenPortError() override;
+    SaveAnswer askSaveChanges() override;
+    std::optional<std::string> chooseCommandFile() override;
+    void showInfo() override;
+
+private:
+    QWidget* main_ = nullptr;
+    TSave* save_ = nullptr;
+    TInfo* info_ = nullptr;
+    TOpenPortError* openPortError_ = nullptr;
+    QFileDialog* open_ = nullptr;
+};
+
+} // namespace trelvo

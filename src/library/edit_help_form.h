@@ -1,0 +1,34 @@
+#pragma once
+// The help editor of one command: its name, its command line and its 12 help lines, edited together.
+
+#include <QDialog>
+#include <array>
+
+class QLabel;
+class QLineEdit;
+
+namespace trelvo {
+
+class TForm1;
+
+class TFormEditHelpCmd : public QDialog {
+    Q_OBJECT
+public:
+    explicit TFormEditHelpCmd(TForm1& main, QWidget* parent = nullptr);
+
+    QLabel* Label1;
+    QLineEdit* CmdName;
+    QLabel* Label2;
+    QLineEdit* CmdData;
+    QLabel* Label3;
+    std::array<QLineEdit*, 13> Edits{}; // Edit1 .. Edit12, numbered from 1
+
+    void FormCreate();
+
+private:
+    TForm1& main_;
+    std::array<QLabel*, 13> helpTexts_{}; // the main window's help lines
+    int designWidth_ = 0, designEditWidth_ = 0, designNameWidth_ = 0, designDataWidth_ = 0;
+};
+
+} // namespace trelvo

@@ -1,0 +1,42 @@
+#pragma once
+// The save prompt at exit: "Да" saves and closes, "Нет" closes, "Отмена" keeps the program running.
+
+#include "common/dialogs.h"
+
+#include <QDialog>
+#include <functional>
+
+class QLabel;
+class QPushButton;
+
+namespace trelvo {
+
+class TSave : public QDialog {
+    Q_OBJECT
+public:
+    explicit TSave(QWidget* parent = nullptr);
+
+    QLabel* Label1;
+    QPushButton* BTYes;
+    QPushButton* BTNo;
+    QPushButton* BTCancel;
+
+    // Saves the library; returns false when saving failed, which keeps the prompt open for another answer.
+    std::function<bool()> SaveCmdStore = [] { return true; };
+
+    SaveAnswer Ask();
+    SaveAnswer answer() const { return answer_; }
+
+    void FormActivate();
+    void BTYesClick();
+    void BTNoClick();
+    void BTCancelClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    SaveAnswer answer_ = SaveAnswer::No;
+};
+
+} // namespace trelvo

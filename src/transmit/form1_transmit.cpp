@@ -1,0 +1,116 @@
+// Transmit handlers of the main window: sending, the suffix and its directives, the sent-command history.
+
+#include "app/form1.h"
+
+#include "common/dialogs.h"
+#include "transmit/checksum.h"
+#include "transmit/transmission.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QCheckBox>
+#include <QComboBox>
+
+namespace trelvo {
+
+TxMode TForm1::Mode() const { return RBHEX->isChecked() ? TxMode::Hex : TxMode::Ascii; }
+
+void TForm1::SendPortData(const QString& line) {
+    SendContext ctx{st.transmit,
+                    st.port.PortOpen,
+                    svc_.serial,
+                    svc_.clock,
+                    svc_.dialogs,
+                    SendInputs{ToCp1251(AddStrCmd->text()), ToCp1251(MainStrCmd->text()), Mode(),
+                               VisTime->isChecked(), ToCp1251(FiltrLog->text())},
+                    st.history,
+                    placement_,
+                    st.counters,
+                    [this] {
+                        if (st.send.HistoryListMode) ReadOldCmd();
+                    }};
+    const SendOutcome outcome = trelvo::SendPortData(ToCp1251(line), ctx);
+    if (outcome.status == SendStatus::Sent) {
+        StaticText3->setText(QString::fromStdString(TransferCaption(st.counters)));
+        LSend->setText(QString::fromStdString(SentCaption(st.counters)));
+    }
+}
+
+void TForm1::ButtonSendClick() { SendPortData(MainStrCmd->text()); }
+void TForm1::RBASCIIClick() { AddStrCmd->setText(FromCp1251(DefaultSuffix(TxMode::Ascii))); }
+void TForm1::RBHEXClick() { AddStrCmd->setText(FromCp1251(DefaultSuffix(TxMode::Hex))); }
+
+void TForm1::ShowDirectiveList() {
+    LBTail->show();
+    LBTail->raise();
+    LBTail->setFocus();
+}
+
+void TForm1::LBTailKeyPress(int key) {
+    if (key == Qt::Key_Escape || LBTail->currentItem()) {
+        if (key != Qt::Key_Escape) AddStrCmd->setText(LBTail->currentItem()->text());
+        LBTail->hide();
+        AddStrCmd->setFocus();
+    }
+}
+
+void TForm1::ReadOldCmd() {
+    OldCmdList->clear();
+    FastOldCmd->clear();
+    for (const Bytes& item : HistoryItems(st.history)) {
+        OldCmdList->addItem(FromCp1251(item));
+        FastOldCmd->addItem(FromCp1251(item));
+    }
+}
+
+void TForm1::ShowQuickHistory() {
+    ReadOldCmd();
+    FastOldCmd->show();
+    FastOldCmd->raise();
+    FastOldCmd->setFocus();
+}
+
+void TForm1::FastOldCmdKeyPress(int key) {
+    if (key == Qt::Key_Escape || FastOldCmd->currentItem()) {
+        if (key != Qt::Key_Escape) MainStrCmd->setText(FastOldCmd->currentItem()->text());
+        FastOldCmd->hide();
+        MainStrCmd->setFocus();
+    }
+}
+
+// The history view of the shared list. The button is never shown, but its toggle works.
+void TForm1::OldCommandsBTClick() {
+    const bool opening = Tag(OldCommandsBT) == 0;
+    SetTag(OldCommandsBT, opening ? 1 : 0);
+    st.send.HistoryListMode = opening;
+    st.send.FileMode = false;
+    CBLists->setVisible(!opening);
+    EditAllCmd->setVisible(!opening);
+    ButtonReadFile->setVisible(!opening);
+    RBName->setVisible(!opening);
+    RbData->setVisible(!opening);
+    if (opening) {
+        OldCmdList->move(StaticText3->x(), OldCmdList->y());
+        ReadOldCmd();
+    }
+    OldCmdList->setVisible(opening);
+}
+
+void TForm1::LoadHistory() {
+    const HistoryLoadResult r = st.historyFile.load(st.history);
+    if (!r.message.empty()) svc_.dialogs.message(r.message);
+    for (const Bytes& item : HistoryItems(st.history)) {
+        OldCmdList->addItem(FromCp1251(item));
+        FastOldCmd->addItem(FromCp1251(item));
+    }
+}
+
+void TForm1::SaveHistory() {
+    const HistorySaveResult r = st.historyFile.save(st.history);
+    if (!r.message.empty()) svc_.dialogs.message(r.message);
+}
+
+} // namespace trelvo
