@@ -181,10 +181,10 @@ public:
     void FlushLogView();
     void ShowLogFileState();
 
-    // ---- command library (plug points until the library lands)
-    void LoadCmdStore();
-    void ReadListCmd(int list);
-    bool CmdStoreChanged();
+    // ---- command library (plug points until the library lands; virtual so that tests can stand in for it)
+    virtual void LoadCmdStore();
+    virtual void ReadListCmd(int list);
+    virtual bool CmdStoreChanged();
     void ButtonCmdClick(int k);
     void ButtonCmdHelp(int k);
     void EditCmdHelp(int k);

@@ -1,0 +1,173 @@
+// Start-up in an empty working directory and the shutdown steps, over test doubles.
+
+#include "support/form_fixture.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QComboBox>
+#include <QtTest>
+
+using namespace trelvo;
+using namespace trelvo::test;
+
+namespace {
+
+// Stands in for a command library that differs from its file.
+class ChangedStoreForm : public TForm1 {
+public:
+    using TForm1::TForm1;
+    int compared = 0;
+    bool CmdStoreChanged() override {
+        ++compared;
+        return true;
+    }
+};
+
+QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestFormStartup : public QObject {
+    Q_OBJECT
+private slots:
+    void startsInAnEmptyDirectory() {
+        FormFixture fx;
+        TForm1& f = *fx.form;
+        QCOMPARE(f.windowTitle(), QStringLiteral("Trelvo"));
+        QCOMPARE(f.MinTimeWait->text(), QStringLiteral("MIN_T_W:  NA"));
+        QCOMPARE(f.MaxTimeWait->text(), QStringLiteral("MAX_T_W: NA"));
+        QCOMPARE(f.LRead->text(), QStringLiteral("Read: 0"));
+        QCOMPARE(f.LSend->text(), QStringLiteral("Send: 0"));
+        QCOMPARE(f.TimeOutAns->text(), QStringLiteral("TimeOutRX: 0"));
+        QCOMPARE(f.StaticText3->text(), QStringLiteral("TX: 0, RX: 0"));
+        QVERIFY(f.MainWindow->toPlainText().isEmpty());
+        QVERIFY(!f.st.port.PortOpen);
+        QVERIFY(!f.st.shell.StartingUp);
+        QVERIFY(fx.dialogs.messages.empty());
+        // the history file is created with 50 empty records
+        QCOMPARE(ReadAll(fx.path("OldCmd")), QByteArray(12800, '\0'));
+        QCOMPARE(f.FastOldCmd->count(), 0);
+    }
+
+    void controlArraysAreWiredAndTagged() {
+        FormFixture fx;
+        TForm1& f = *fx.form;
+        for (int i = 1; i <= 48; ++i) {
+            QVERIFY(f.CmdButtons[i] && f.CmdEdits[i]);
+            QCOMPARE(f.CmdButtons[i]->objectName(), QStringLiteral("Button%1").arg(i));
+            QCOMPARE(f.CmdEdits[i]->objectName(), QStringLiteral("Edit%1").arg(i));
+            QCOMPARE(TForm1::Tag(f.CmdButtons[i]), i);
+            QCOMPARE(TForm1::Tag(f.CmdEdits[i]), i);
+            QCOMPARE(f.CmdEdits[i]->geometry(), f.CmdButtons[i]->geometry());
+            QVERIFY(!f.CmdEdits[i]->isVisibleTo(&f));
+            QVERIFY(f.CmdButtons[i]->isVisibleTo(&f));
+        }
+        for (int i = 1; i <= 12; ++i) {
+            QCOMPARE(f.HelpTexts[i]->objectName(), QStringLiteral("STH%1").arg(i));
+            QCOMPARE(TForm1::Tag(f.HelpTexts[i]), i);
+        }
+    }
+
+    void focusStartsOnConnect() {
+        FormFixture fx;
+        fx.form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(fx.form.get()));
+        QCOMPARE(fx.form->focusWidget(), static_cast<QWidget*>(fx.form->BTConnect));
+    }
+
+    void portsAreListedSilentlyAtStartUp() {
+        FormFixture fx(false);
+        fx.ports.names = {}; // nothing found
+        fx.build();
+        QVERIFY(fx.dialogs.messages.empty());
+        QCOMPARE(fx.form->ComPort->count(), 9);
+        QCOMPARE(fx.form->ComPort->currentIndex(), -1);
+        QCOMPARE(fx.ports.scans, 1);
+    }
+
+    void existingHistoryIsListed() {
+        FormFixture fx(false);
+        QByteArray file(12800, '\0');
+        file[0] = 2;
+        file[1] = 'A';
+        file[2] = 'T';
+        file[256] = 3;
+        file.replace(257, 3, "ATI");
+        QFile out(fx.path("OldCmd"));
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(file);
+        out.close();
+        fx.build();
+        QCOMPARE(fx.form->FastOldCmd->count(), 2);
+        QCOMPARE(fx.form->OldCmdList->item(1)->text(), QStringLiteral("ATI"));
+    }
+
+    void damagedHistoryIsReportedAndStartUpGoesOn() {
+        FormFixture fx(false);
+        QFile out(fx.path("OldCmd"));
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(QByteArray("\x02OK", 3)); // shorter than one record
+        out.close();
+        fx.ports.names = {"/dev/ttyUSB0"};
+        fx.build();
+        QCOMPARE(fx.dialogs.messages.size(), std::size_t{1});
+        // the steps after the history still ran: the ports are listed
+        QCOMPARE(fx.form->ComPort->currentText(), QStringLiteral("/dev/ttyUSB0"));
+    }
+
+    void closeWithoutChangesSavesHistory() {
+        FormFixture fx;
+        fx.form->st.history.entry(1).setText("AT");
+        QVERIFY(fx.form->close());
+        QCOMPARE(fx.dialogs.saveAsked, 0);
+        const QByteArray file = ReadAll(fx.path("OldCmd"));
+        QCOMPARE(file.size(), 12800);
+        QCOMPARE(file.left(3), QByteArray("\x02" "AT"));
+    }
+
+    void closeAfterOldCmdWasDeletedWritesNothing() {
+        FormFixture fx;
+        QVERIFY(QFile::remove(fx.path("OldCmd")));
+        fx.form->st.history.entry(1).setText("AT");
+        QVERIFY(fx.form->close());
+        QVERIFY(!QFile::exists(fx.path("OldCmd")));
+        QVERIFY(fx.dialogs.messages.empty());
+    }
+
+    void cancelledCloseKeepsWindowAndFiles() {
+        FormFixture fx(false);
+        auto& f = fx.build<ChangedStoreForm>();
+        f.show();
+        f.st.history.entry(1).setText("AT");
+        fx.dialogs.saveAnswers = {SaveAnswer::Cancel, SaveAnswer::No};
+        QVERIFY(!f.close());
+        QVERIFY(f.isVisible());
+        QCOMPARE(ReadAll(fx.path("OldCmd")), QByteArray(12800, '\0')); // untouched
+        QVERIFY(!f.st.shell.ExitCancelled);
+        // a second request asks again; "Нет" closes and the history is written
+        QVERIFY(f.close());
+        QCOMPARE(fx.dialogs.saveAsked, 2);
+        QCOMPARE(f.compared, 2);
+        QCOMPARE(ReadAll(fx.path("OldCmd")).left(3), QByteArray("\x02" "AT"));
+    }
+
+    void closeWhileRecordingClosesTheLogFile() {
+        FormFixture fx;
+        fx.form->StartLogClick();
+        const QString name = QStringLiteral("LOG_2024 3 5 9 7 3.txt");
+        QVERIFY(QFile::exists(fx.path(name)));
+        fx.form->SendPortData(QStringLiteral("x")); // port closed: nothing logged
+        QVERIFY(fx.form->close());
+        QCOMPARE(ReadAll(fx.path(name)), QByteArray());
+    }
+};
+
+QTEST_MAIN(TestFormStartup)
+#include "test_form_startup.moc"
