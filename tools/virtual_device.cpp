@@ -204,10 +204,13 @@ void VirtualDevice::vanish() {
     stopThread();
     closeTerminal();
     if (!linkPath_.empty()) ::unlink(linkPath_.c_str());
-    std::lock_guard lock(mutex_);
-    outgoing_.clear();
-    pendingLine_.clear();
-    streamActive_ = false;
+    {
+        std::lock_guard lock(mutex_);
+        outgoing_.clear();
+        pendingLine_.clear();
+        streamActive_ = false;
+    }
+    outgoingChanged_.notify_all();
 }
 
 bool VirtualDevice::comeBack() {

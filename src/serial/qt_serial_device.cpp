@@ -31,7 +31,18 @@ constexpr int kMaxPullsPerCall = 16;
 
 } // namespace
 
-QtSerialDevice::QtSerialDevice() : port_(std::make_unique<QSerialPort>()) {}
+QtSerialDevice::QtSerialDevice() : port_(std::make_unique<QSerialPort>()) {
+    // A device that went away stays readable and reads nothing, so Qt's read notifier would fire without end
+    // until the next probe. Queued: the port is not closed inside its own read handler.
+    QObject::connect(
+        port_.get(), &QSerialPort::errorOccurred, port_.get(),
+        [this](QSerialPort::SerialPortError error) {
+            if (error == QSerialPort::ReadError || error == QSerialPort::ResourceError ||
+                error == QSerialPort::WriteError)
+                releaseIfGone();
+        },
+        Qt::QueuedConnection);
+}
 
 QtSerialDevice::~QtSerialDevice() {
     close();
@@ -52,9 +63,21 @@ bool QtSerialDevice::failFromPort() {
     return fail(kind == SerialErrorKind::None ? SerialErrorKind::System : kind, port_->errorString().toStdString());
 }
 
+bool QtSerialDevice::releaseIfGone() {
+    if (!port_->isOpen()) return false;
+    const serial_platform::Outcome present = serial_platform::CheckPresent(*port_);
+    if (present.ok()) return false;
+    port_->close();
+    gone_ = true;
+    goneReason_ = present.text;
+    fail(present.kind, goneReason_);
+    return true;
+}
+
 bool QtSerialDevice::open(const std::string& name) {
     errorKind_ = SerialErrorKind::None;
     errorText_.clear();
+    gone_ = false;
     if (name.empty()) return fail(SerialErrorKind::BadArgument, "No port name given");
     if (port_->isOpen()) return fail(SerialErrorKind::BadArgument, "The port is already open");
 
@@ -79,6 +102,7 @@ void QtSerialDevice::setQueueSizes(std::uint32_t inBytes, std::uint32_t) {
 }
 
 bool QtSerialDevice::applySettings(const PortDcb& dcb) {
+    if (gone_) return fail(SerialErrorKind::System, goneReason_);
     if (!port_->isOpen()) return fail(SerialErrorKind::BadArgument, "The port is not open");
     if (dcb.BaudRate == 0) return fail(SerialErrorKind::BadArgument, "Baud rate 0");
     if (dcb.ByteSize < 5 || dcb.ByteSize > 8)
@@ -95,7 +119,7 @@ bool QtSerialDevice::applySettings(const PortDcb& dcb) {
 }
 
 std::uint32_t QtSerialDevice::bytesWaiting() {
-    if (!port_->isOpen()) return 0;
+    if (!port_->isOpen() || releaseIfGone()) return 0;
     // The event loop may not have run since the bytes arrived: take what the system already holds, without waiting.
     for (int pull = 0; pull < kMaxPullsPerCall && port_->bytesAvailable() < inQueue_; ++pull)
         if (!port_->waitForReadyRead(0)) break;
@@ -112,7 +136,10 @@ std::uint32_t QtSerialDevice::read(char* buffer, std::uint32_t maxBytes) {
 
 std::uint32_t QtSerialDevice::write(const char* data, std::uint32_t count) {
     if (!port_->isOpen()) {
-        fail(SerialErrorKind::BadArgument, "The port is not open");
+        if (gone_)
+            fail(SerialErrorKind::System, goneReason_);
+        else
+            fail(SerialErrorKind::BadArgument, "The port is not open");
         return 0;
     }
     serial_platform::Outcome outcome;
@@ -129,6 +156,7 @@ void QtSerialDevice::purge() {
 
 void QtSerialDevice::close() {
     if (port_->isOpen()) port_->close();
+    gone_ = false;
 }
 
 } // namespace trelvo

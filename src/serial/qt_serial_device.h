@@ -40,9 +40,12 @@ public:
 private:
     bool fail(SerialErrorKind kind, std::string text);
     bool failFromPort();
+    bool releaseIfGone();
 
     std::unique_ptr<QSerialPort> port_;
     std::uint32_t inQueue_ = 2048;
+    bool gone_ = false; // released because the device went away; calls fail with goneReason_ until the next open
+    std::string goneReason_;
     SerialErrorKind errorKind_ = SerialErrorKind::None;
     std::string errorText_;
 };

@@ -42,6 +42,11 @@ bool IsPseudoTerminal(int fd) {
 
 } // namespace
 
+Outcome CheckPresent(QSerialPort& port) {
+    if (HungUp(static_cast<int>(port.handle()))) return SystemError(EIO);
+    return {};
+}
+
 Outcome AfterOpen(QSerialPort& port) {
     const int fd = static_cast<int>(port.handle());
     // Across every name of the same device (a link, its target) and for root too, which TIOCEXCL lets through.

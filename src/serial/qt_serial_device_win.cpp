@@ -22,6 +22,12 @@ QSerialPort::StopBits StopBitsOf(std::uint8_t code) {
 
 } // namespace
 
+// Qt reports a removed device as a resource error.
+Outcome CheckPresent(QSerialPort& port) {
+    if (port.error() == QSerialPort::ResourceError) return FromPort(port);
+    return {};
+}
+
 Outcome AfterOpen(QSerialPort& port) {
     port.clear(QSerialPort::AllDirections);
     return {};

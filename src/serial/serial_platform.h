@@ -28,6 +28,10 @@ Outcome ApplyLineSettings(QSerialPort& port, const PortDcb& dcb);
 // long. Returns the number taken.
 std::uint32_t WriteNow(QSerialPort& port, const char* data, std::uint32_t count, Outcome& outcome);
 
+// Whether the device has gone away (unplugged, the other side of a pseudo-terminal closed), with the system's
+// reason; cheap, never waits.
+Outcome CheckPresent(QSerialPort& port);
+
 // Shared by the platform files.
 SerialErrorKind KindOf(QSerialPort::SerialPortError error);
 

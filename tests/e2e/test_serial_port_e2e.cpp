@@ -149,6 +149,28 @@ TEST_F(SerialPortE2E, AVanishedDeviceFailsTheProbeAndTheReturnedOneOpensOnTheSam
     EXPECT_EQ(ReadFromPort(port, 6), "back\r\n");
 }
 
+// A vanished device stays readable and reads nothing; left open, Qt's read notifier would spin until the probe.
+TEST_F(SerialPortE2E, AVanishedDeviceIsReleasedByTheEventLoopAlone) {
+    ASSERT_TRUE(port.open(vdev.link()));
+    ASSERT_TRUE(port.applySettings(Dcb(9600, 8, 0)));
+    vdev->vanish();
+    EXPECT_TRUE(test::RunUntil([&] { return !port.isOpen(); }));
+    EXPECT_FALSE(port.applySettings(Dcb(9600, 8, 0)));
+    EXPECT_EQ(port.lastErrorText(), "Input/output error");
+    EXPECT_EQ(port.write("x", 1), 0u);
+    EXPECT_EQ(port.lastErrorKind(), SerialErrorKind::System);
+}
+
+TEST_F(SerialPortE2E, AVanishedDeviceIsReleasedAtTheNextLookAtTheQueue) {
+    ASSERT_TRUE(port.open(vdev.link()));
+    ASSERT_TRUE(port.applySettings(Dcb(9600, 8, 0)));
+    vdev->vanish();
+    EXPECT_EQ(port.bytesWaiting(), 0u);
+    EXPECT_FALSE(port.isOpen());
+    port.close();
+    EXPECT_EQ(port.lastErrorText(), "Input/output error");
+}
+
 TEST_F(SerialPortE2E, NothingSentBeforeTheOpenIsReadAfterIt) {
     vdev->send("stale");
     ASSERT_TRUE(vdev->waitUntilSent(3000));
