@@ -30,7 +30,7 @@ TEST(OpenPortErrorPicture, IsA24BitPictureOfTheDesignSize) {
 
 TEST(OpenPortErrorPicture, LetteringAboveAFigureAndTheSameEveryTime) {
     const QImage image = DrawOpenPortErrorPicture();
-    const QRect lettering(0, 0, 599, 188), figure(0, 198, 599, 301);
+    const QRect lettering(0, 0, 599, 176), figure(0, 198, 599, 301);
     EXPECT_GT(CountPixels(image, lettering, Reddish), 2000);
     EXPECT_LT(CountPixels(image, lettering, Dark), 50);
     EXPECT_GT(CountPixels(image, figure, Dark), 2000);
