@@ -54,6 +54,7 @@ void TForm1::ShowConnection(const ConnectionView& view) {
         SetBackground(ComPort, colors::Yellow);
         break;
     }
+    ComPort->repaint(); // an automatic reopen blocks for a while right after turning lime
 }
 
 void TForm1::BTConnectClick() {
