@@ -49,13 +49,10 @@ TForm1::~TForm1() = default;
 void TForm1::FormCreate() {
     // 1
     BTClrStatClick();
-    // 2: the small arrows after the command line and the suffix field
-    for (QLabel* arrow : {Str1, Str2}) {
-        QFont f = arrow->font();
-        f.setFamily(QStringLiteral("Symbol"));
-        arrow->setFont(f);
-        arrow->setText(QString(QChar(0x2193))); // what the Symbol font draws for 0xAF
-    }
+    // 2: the small arrows after the command line and the suffix field. The symbol font that draws character
+    // 0xAF as an arrow is not on every platform (where it is stood in for, the arrow renders blank), so the
+    // same arrow comes from the Unicode character in the window font.
+    for (QLabel* arrow : {Str1, Str2}) arrow->setText(QString(QChar(0x2193)));
     // 3, 9, 12, 18 and 21 capture the layout base for the resize rule.
     CaptureLayoutBase();
     // 4

@@ -207,7 +207,8 @@ private slots:
         QCOMPARE(Background(f.LBTail), BtnFaceColor());
         QCOMPARE(f.MainWindow->font().pointSize(), 8);
         QCOMPARE(f.st.shell.LogFontSize, 8);
-        QCOMPARE(f.Str1->font().family(), QStringLiteral("Symbol"));
+        QCOMPARE(f.Str1->text(), QString(QChar(0x2193)));
+        QCOMPARE(f.Str2->text(), QString(QChar(0x2193)));
     }
 };
 
