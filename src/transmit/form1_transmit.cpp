@@ -43,15 +43,29 @@ void TForm1::ButtonSendClick() { SendPortData(MainStrCmd->text()); }
 void TForm1::RBASCIIClick() { AddStrCmd->setText(FromCp1251(DefaultSuffix(TxMode::Ascii))); }
 void TForm1::RBHEXClick() { AddStrCmd->setText(FromCp1251(DefaultSuffix(TxMode::Hex))); }
 
+namespace {
+// A list box takes an item over only when the user has selected one. Qt makes the first item current when a list
+// without a current item gets the focus; setting "no current item" explicitly keeps it from doing so.
+void KeepUnselected(QListWidget* list) {
+    if (list->selectedItems().isEmpty()) list->setCurrentIndex(QModelIndex());
+}
+QListWidgetItem* SelectedItem(const QListWidget* list) {
+    QListWidgetItem* item = list->currentItem();
+    return item && item->isSelected() ? item : nullptr;
+}
+} // namespace
+
 void TForm1::ShowDirectiveList() {
+    KeepUnselected(LBTail);
     LBTail->show();
     LBTail->raise();
     LBTail->setFocus();
 }
 
 void TForm1::LBTailKeyPress(int key) {
-    if (key == Qt::Key_Escape || LBTail->currentItem()) {
-        if (key != Qt::Key_Escape) AddStrCmd->setText(LBTail->currentItem()->text());
+    const QListWidgetItem* item = SelectedItem(LBTail);
+    if (key == Qt::Key_Escape || item) {
+        if (key != Qt::Key_Escape) AddStrCmd->setText(item->text());
         LBTail->hide();
         AddStrCmd->setFocus();
     }
@@ -68,14 +82,16 @@ void TForm1::ReadOldCmd() {
 
 void TForm1::ShowQuickHistory() {
     ReadOldCmd();
+    KeepUnselected(FastOldCmd);
     FastOldCmd->show();
     FastOldCmd->raise();
     FastOldCmd->setFocus();
 }
 
 void TForm1::FastOldCmdKeyPress(int key) {
-    if (key == Qt::Key_Escape || FastOldCmd->currentItem()) {
-        if (key != Qt::Key_Escape) MainStrCmd->setText(FastOldCmd->currentItem()->text());
+    const QListWidgetItem* item = SelectedItem(FastOldCmd);
+    if (key == Qt::Key_Escape || item) {
+        if (key != Qt::Key_Escape) MainStrCmd->setText(item->text());
         FastOldCmd->hide();
         MainStrCmd->setFocus();
     }

@@ -1,0 +1,276 @@
+// Connect, Disconnect, the once-a-second watch and the port list as the main window shows them, over test doubles.
+
+#include "support/form_fixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+using namespace trelvo;
+using namespace trelvo::test;
+
+namespace {
+
+const char* const kPort = "/dev/ttyUSB0";
+const char* const kOpenFailed = "Что-то не открывается порт. Программа может работать только с COM1..COM9.";
+
+QColor StandardColour(const QWidget* w) {
+    return QApplication::palette(w).color(QPalette::Base);
+}
+
+QColor Colour(const QString& name, const QWidget* w) {
+    if (name == "lime") return colors::Lime;
+    if (name == "red") return colors::Red;
+    if (name == "yellow") return colors::Yellow;
+    return StandardColour(w);
+}
+
+QStringList Messages(const RecordingDialogs& d) {
+    QStringList out;
+    for (const std::string& m : d.messages)
+        out << QString::fromStdString(m);
+    return out;
+}
+
+int Opens(const FakeSerialDevice& s) {
+    return int(
+        std::count_if(s.log.begin(), s.log.end(), [](const std::string& e) { return e.rfind("open ", 0) == 0; }));
+}
+
+QStringList Entries(const QComboBox* box) {
+    QStringList out;
+    for (int i = 0; i < box->count(); ++i)
+        out << box->itemText(i);
+    return out;
+}
+
+} // namespace
+
+class TestFormConnection : public QObject {
+    Q_OBJECT
+private slots:
+    void startsDisconnected() {
+        FormFixture fx;
+        TForm1& f = *fx.form;
+        QCOMPARE(f.BTConnect->text(), QStringLiteral("Connect"));
+        QCOMPARE(TForm1::Tag(f.BTConnect), 0);
+        QCOMPARE(Background(f.ComPort), StandardColour(f.ComPort));
+        QVERIFY(!f.AutoConnect->isChecked());
+        QVERIFY(!f.SendAsReconn->isChecked());
+        QVERIFY(f.CheckConnect->interval() == 1000);
+    }
+
+    // Each row is a story told in steps; the view the window ends in is compared with the state table.
+    //   click      press BTConnect (the button must be enabled again afterwards)
+    //   tick       one CheckConnect tick
+    //   gone       the device goes away (the open handle fails, the name no longer opens)
+    //   back       the device is there again
+    //   refuse:R   the name no longer opens, and the platform says R
+    //   auto/noauto, send   tick or clear AutoConnect, tick SendAsReconn
+    //   noport/nobaud       nothing selected in ComPort / BaudRate
+    void connectionStates_data() {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("colour");
+        QTest::addColumn<QStringList>("messages");
+        QTest::addColumn<int>("opens");
+        QTest::addColumn<int>("sleptMs");
+        QTest::addColumn<QByteArray>("written");
+
+        const QStringList none;
+        const QString lost = QStringLiteral("Disconnect");
+        QTest::newRow("connect") << QStringList{"click"} << "Disconnect"
+                                 << "lime" << none << 1 << 5 << QByteArray();
+        QTest::newRow("connect, disconnect") << QStringList{"click", "click"} << "Connect"
+                                             << "standard" << none << 1 << 5 << QByteArray();
+        QTest::newRow("connect sends when SendAsReconn") << QStringList{"send", "click"} << "Disconnect"
+                                                         << "lime" << none << 1 << 5 << QByteArray("AT\r");
+        QTest::newRow("port will not open") << QStringList{"refuse:", "click"} << "Connect"
+                                            << "standard" << QStringList{kOpenFailed} << 1 << 5 << QByteArray();
+        QTest::newRow("port will not open, with the reason")
+            << QStringList{"refuse:Permission denied", "click"} << "Connect"
+            << "standard" << QStringList{QString::fromUtf8(kOpenFailed) + "\nPermission denied"} << 1 << 5
+            << QByteArray();
+        QTest::newRow("no port selected") << QStringList{"noport", "send", "click"} << "Connect"
+                                          << "standard" << QStringList{"Выбери порт!"} << 0 << 5 << QByteArray();
+        QTest::newRow("no baud rate selected")
+            << QStringList{"nobaud", "click"} << "Connect"
+            << "standard" << QStringList{QString::fromUtf8(kOpenFailed) + "\nНе выбрана скорость (BaudRate)."} << 0 << 0
+            << QByteArray();
+        QTest::newRow("healthy port stays lime") << QStringList{"click", "tick", "tick"} << "Disconnect"
+                                                 << "lime" << none << 1 << 5 << QByteArray();
+        QTest::newRow("lost") << QStringList{"click", "gone", "tick"} << lost << "red" << none << 1 << 5
+                              << QByteArray();
+        QTest::newRow("lost stays red when the device returns")
+            << QStringList{"click", "gone", "tick", "back", "tick", "tick"} << lost << "red" << none << 1 << 5
+            << QByteArray();
+        QTest::newRow("lost, then disconnect") << QStringList{"click", "gone", "tick", "click"} << "Connect"
+                                               << "standard" << none << 1 << 5 << QByteArray();
+        QTest::newRow("lost, disconnect, connect")
+            << QStringList{"click", "gone", "tick", "click", "back", "click"} << "Disconnect"
+            << "lime" << none << 2 << 10 << QByteArray();
+        QTest::newRow("lost with AutoConnect waits yellow, silently")
+            << QStringList{"auto", "click", "gone", "tick", "tick"} << lost << "yellow" << none << 3 << 15
+            << QByteArray();
+        QTest::newRow("reopened after the pause") << QStringList{"auto", "click", "gone", "tick", "back", "tick"}
+                                                  << lost << "lime" << none << 3 << 15 + 2000 << QByteArray();
+        QTest::newRow("reopened, then the send") << QStringList{"auto", "click", "send", "gone", "tick", "back", "tick"}
+                                                 << lost << "lime" << none << 3 << 15 + 2000 << QByteArray("AT\r");
+        QTest::newRow("AutoConnect ticked while lost reopens at the next tick")
+            << QStringList{"click", "gone", "tick", "back", "auto", "tick"} << lost << "lime" << none << 2 << 10 + 2000
+            << QByteArray();
+        QTest::newRow("AutoConnect cleared while reconnecting turns red")
+            << QStringList{"auto", "click", "gone", "tick", "noauto", "tick"} << lost << "red" << none << 2 << 10
+            << QByteArray();
+        QTest::newRow("AutoConnect while disconnected tries no open")
+            << QStringList{"auto", "send", "tick", "tick"} << "Connect"
+            << "standard" << none << 0 << 0 << QByteArray();
+        QTest::newRow("AutoConnect after a disconnect tries no open")
+            << QStringList{"auto", "click", "click", "tick"} << "Connect"
+            << "standard" << none << 1 << 5 << QByteArray();
+    }
+    void connectionStates() {
+        QFETCH(QStringList, steps);
+        QFETCH(QString, caption);
+        QFETCH(QString, colour);
+        QFETCH(QStringList, messages);
+        QFETCH(int, opens);
+        QFETCH(int, sleptMs);
+        QFETCH(QByteArray, written);
+        FormFixture fx(false);
+        fx.ports.names = {kPort};
+        fx.build();
+        TForm1& f = *fx.form;
+        f.MainStrCmd->setText(QStringLiteral("AT"));
+        fx.serial.log.clear();
+
+        for (const QString& step : steps) {
+            if (step == "click") {
+                f.BTConnect->click();
+                QVERIFY2(f.BTConnect->isEnabled(), "the Connect button is given back after every click");
+            } else if (step == "tick") {
+                f.CheckConnectTimer();
+            } else if (step == "gone") {
+                fx.serial.gone = true;
+                fx.serial.present.clear();
+            } else if (step == "back") {
+                fx.serial.present = {kPort};
+            } else if (step.startsWith("refuse:")) {
+                fx.serial.present.clear();
+                fx.serial.errorText = step.mid(7).toStdString();
+            } else if (step == "auto" || step == "noauto") {
+                f.AutoConnect->setChecked(step == "auto");
+            } else if (step == "send") {
+                f.SendAsReconn->setChecked(true);
+            } else if (step == "noport") {
+                f.ComPort->setCurrentIndex(-1);
+            } else if (step == "nobaud") {
+                f.BaudRate->setCurrentIndex(-1);
+            } else {
+                QFAIL(qPrintable("unknown step " + step));
+            }
+        }
+
+        const bool connected = caption == "Disconnect";
+        QCOMPARE(f.BTConnect->text(), caption);
+        QCOMPARE(TForm1::Tag(f.BTConnect), connected ? 1 : 0);
+        for (QWidget* w :
+             {static_cast<QWidget*>(f.ComPort), static_cast<QWidget*>(f.BaudRate), static_cast<QWidget*>(f.BTRescan),
+              static_cast<QWidget*>(f.ComBits), static_cast<QWidget*>(f.ComStopBits)})
+            QVERIFY2(w->isEnabled() == !connected, qPrintable(w->objectName()));
+        QCOMPARE(Background(f.ComPort), Colour(colour, f.ComPort));
+        QCOMPARE(f.st.port.PortOpen, colour == "lime");
+        QCOMPARE(Messages(fx.dialogs), messages);
+        QCOMPARE(Opens(fx.serial), opens);
+        QCOMPARE(int(fx.clock.sleptMs), sleptMs);
+        QCOMPARE(QByteArray::fromStdString(fx.serial.written), written);
+        QCOMPARE(fx.dialogs.openPortErrorShown, 0);
+    }
+
+    // A connect opens the selected entry with the settings of the three boxes.
+    void connectUsesTheSelectedEntries() {
+        FormFixture fx(false);
+        fx.ports.names = {"/dev/ttyS0", kPort};
+        fx.build();
+        TForm1& f = *fx.form;
+        f.ComPort->setCurrentIndex(1);
+        f.BaudRate->setCurrentText(QStringLiteral("115200"));
+        f.ComBits->setCurrentText(QStringLiteral("7"));
+        f.ComStopBits->setCurrentText(QStringLiteral("2"));
+        f.BTConnect->click();
+        QCOMPARE(QString::fromStdString(fx.serial.openedName), QString::fromLatin1(kPort));
+        QCOMPARE(fx.serial.lastDcb.BaudRate, 115200u);
+        QCOMPARE(int(fx.serial.lastDcb.ByteSize), 7);
+        QCOMPARE(int(fx.serial.lastDcb.StopBits), 2);
+    }
+
+    // The lost port answers a send with the error window, and nothing reaches the device.
+    void sendingWhileLostShowsTheErrorWindow() {
+        FormFixture fx(false);
+        fx.ports.names = {kPort};
+        fx.build();
+        TForm1& f = *fx.form;
+        f.BTConnect->click();
+        fx.serial.gone = true;
+        f.CheckConnectTimer();
+        f.MainStrCmd->setText(QStringLiteral("AT"));
+        f.ButtonSend->click();
+        QCOMPARE(fx.dialogs.openPortErrorShown, 1);
+        QVERIFY(fx.serial.writes.empty());
+    }
+
+    void rescan_data() {
+        QTest::addColumn<QStringList>("found");
+        QTest::addColumn<QStringList>("entries");
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<QStringList>("messages");
+
+        QStringList fallback;
+        for (int i = 0; i <= 8; ++i)
+            fallback << QStringLiteral("/dev/ttyS%1").arg(i);
+        QTest::newRow("none found") << QStringList{} << fallback << -1
+                                    << QStringList{":-(", "Запустите программу от имени администратора или выберите "
+                                                          "порт вручную"};
+        QTest::newRow("two found, in order") << QStringList{"/dev/ttyUSB1", "/dev/ttyACM0"}
+                                             << QStringList{"/dev/ttyUSB1", "/dev/ttyACM0"} << 0 << QStringList{};
+    }
+    void rescan() {
+        QFETCH(QStringList, found);
+        QFETCH(QStringList, entries);
+        QFETCH(int, selected);
+        QFETCH(QStringList, messages);
+        FormFixture fx(false);
+        fx.ports.names = {kPort, "/dev/ttyV0"};
+        fx.build();
+        TForm1& f = *fx.form;
+        QCOMPARE(f.ComPort->currentIndex(), 0);
+        fx.ports.names.clear();
+        for (const QString& name : found)
+            fx.ports.names.push_back(name.toStdString());
+
+        f.BTRescan->click();
+
+        QCOMPARE(Entries(f.ComPort), entries); // the old entries are gone
+        QCOMPARE(f.ComPort->currentIndex(), selected);
+        if (selected < 0) QVERIFY(f.ComPort->currentText().isEmpty());
+        QCOMPARE(Messages(fx.dialogs), messages);
+        QCOMPARE(fx.ports.scans, 2);
+    }
+
+    // After the fallback nothing is selected, so a connect asks for a port first.
+    void connectAfterAnEmptyRescanAsksForAPort() {
+        FormFixture fx;
+        TForm1& f = *fx.form;
+        f.BTRescan->click();
+        fx.dialogs.messages.clear();
+        f.BTConnect->click();
+        QCOMPARE(Messages(fx.dialogs), QStringList{"Выбери порт!"});
+        QCOMPARE(f.BTConnect->text(), QStringLiteral("Connect"));
+        QVERIFY(f.BTConnect->isEnabled());
+    }
+};
+
+QTEST_MAIN(TestFormConnection)
+#include "test_form_connection.moc"

@@ -1,0 +1,551 @@
+// Sending from the main window over test doubles: the send keys and button, the bytes handed to the port, the
+// echo line, the captions, the closed port, the suffix and its directive picker, the quick history and its file.
+
+#include "support/form_fixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <memory>
+
+using namespace trelvo;
+using namespace trelvo::test;
+
+namespace {
+
+// The window over the doubles with /dev/ttyUSB0 listed and connected; the stamps read 14:03:07.045.
+std::unique_ptr<FormFixture> Connected() {
+    auto fx = std::make_unique<FormFixture>(false);
+    fx->ports.names = {"/dev/ttyUSB0"};
+    fx->clock.local = LocalTime{2024, 3, 5, 14, 3, 7, 45, 2};
+    fx->build();
+    fx->form->BTConnect->click();
+    fx->serial.log.clear();
+    return fx;
+}
+
+// Focus moves, and focus-out events arrive, only in an active window.
+bool ShowActive(TForm1& f) {
+    f.show();
+    f.activateWindow();
+    return QTest::qWaitForWindowActive(&f);
+}
+
+void SetMode(TForm1& f, bool hex) {
+    (hex ? f.RBHEX : f.RBASCII)->click();
+}
+
+QString Cp(const char* cp1251) {
+    return FromCp1251(cp1251);
+}
+
+QStringList Items(const QListWidget* list) {
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i)
+        items << list->item(i)->text();
+    return items;
+}
+
+QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// One 256-byte record of the history file: length, text, then `tail` behind it, zeros after that.
+QByteArray Record(const QByteArray& text, const QByteArray& tail = {}) {
+    QByteArray r(256, '\0');
+    r[0] = static_cast<char>(text.size());
+    r.replace(1, text.size() + tail.size(), text + tail);
+    return r;
+}
+
+QByteArray HistoryFileBytes(const QList<QByteArray>& records) {
+    QByteArray file;
+    for (const QByteArray& r : records)
+        file += r;
+    return file + QByteArray(12800 - file.size(), '\0');
+}
+
+enum class Trigger { Button, Enter, KeypadEnter, Direct };
+
+void Send(TForm1& f, Trigger how, const QString& directLine = {}) {
+    switch (how) {
+    case Trigger::Button:
+        f.ButtonSend->click();
+        break;
+    case Trigger::Enter:
+        QTest::keyClick(f.MainStrCmd, Qt::Key_Return);
+        break;
+    case Trigger::KeypadEnter:
+        QTest::keyClick(f.MainStrCmd, Qt::Key_Enter, Qt::KeypadModifier);
+        break;
+    case Trigger::Direct:
+        f.SendPortData(directLine);
+        break;
+    }
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Trigger)
+
+class TestFormTransmit : public QObject {
+    Q_OBJECT
+private slots:
+    void bytesHandedToThePort_data() {
+        QTest::addColumn<Trigger>("trigger");
+        QTest::addColumn<QString>("directLine"); // the line handed over by another send path
+        QTest::addColumn<bool>("hex");
+        QTest::addColumn<QString>("mainStrCmd");
+        QTest::addColumn<QString>("suffix");
+        QTest::addColumn<QByteArray>("wire");
+
+        QTest::newRow("ascii escapes, button") << Trigger::Button << "" << false << "AT"
+                                               << "$0D$0A" << QByteArray("AT\r\n");
+        QTest::newRow("ascii escapes, Enter") << Trigger::Enter << "" << false << "AT"
+                                              << "$0D$0A" << QByteArray("AT\r\n");
+        QTest::newRow("keypad Enter") << Trigger::KeypadEnter << "" << false << "AT"
+                                      << "$0D" << QByteArray("AT\r");
+        QTest::newRow("$ in the line is literal") << Trigger::Enter << "" << false << "a$0D"
+                                                  << "" << QByteArray("a$0D");
+        QTest::newRow("lower-case escape") << Trigger::Button << "" << false << "abc"
+                                           << "$0d" << QByteArray("abc\r");
+        QTest::newRow("code page 1251") << Trigger::Enter << "" << false << Cp("\xC6\xF3\xEA") << "$0D"
+                                        << QByteArray("\xC6\xF3\xEA\r");
+        QTest::newRow("hex pairs") << Trigger::Enter << "" << true << "00 01 02 03 0D 0E 12 13"
+                                   << "" << QByteArray("\x00\x01\x02\x03\x0D\x0E\x12\x13", 8);
+        QTest::newRow("hex suffix after a blank") << Trigger::Button << "" << true << "01 02"
+                                                  << " 03" << QByteArray("\x01\x02\x03");
+        QTest::newRow("hex suffix without separator") << Trigger::Button << "" << true << "01 02"
+                                                      << "03" << QByteArray("\x01\x02\x30");
+        QTest::newRow("xor as two characters") << Trigger::Enter << "" << false << "abc"
+                                               << "*[XOR_8 (0..n)]$0D" << QByteArray("abc*60\r");
+        QTest::newRow("sum as one raw byte") << Trigger::Enter << "" << false << "abc"
+                                             << "$[SUM_8(0..n)]" << QByteArray("abc&");
+        QTest::newRow("look-alike directive is literal")
+            << Trigger::Enter << "" << false << "abc"
+            << "*[XOR_8(1..n)]$0D$0A" << QByteArray("abc*[XOR_8(1..n)]\r\n");
+        QTest::newRow("hex checksum") << Trigger::Enter << "" << true << "01 02 03"
+                                      << " [SUM_8(0..n)]" << QByteArray("\x01\x02\x03\x06");
+        QTest::newRow("checksum over the command line, other line sent") << Trigger::Direct << "xyz" << false << "abc"
+                                                                         << "$[SUM_8(0..n)]" << QByteArray("xyz&");
+    }
+    void bytesHandedToThePort() {
+        QFETCH(Trigger, trigger);
+        QFETCH(QString, directLine);
+        QFETCH(bool, hex);
+        QFETCH(QString, mainStrCmd);
+        QFETCH(QString, suffix);
+        QFETCH(QByteArray, wire);
+        auto fx = Connected();
+        TForm1& f = *fx->form;
+        QVERIFY(f.st.port.PortOpen);
+        SetMode(f, hex);
+        f.MainStrCmd->setText(mainStrCmd);
+        f.AddStrCmd->setText(suffix);
+        QSignalSpy returns(f.MainStrCmd, &QLineEdit::returnPressed);
+
+        Send(f, trigger, directLine);
+
+        QCOMPARE(fx->serial.writes.size(), std::size_t{1});
+        QCOMPARE(QByteArray::fromStdString(fx->serial.writes[0]), wire);
+        QCOMPARE(f.MainStrCmd->text(), mainStrCmd); // the field keeps its text
+        QCOMPARE(f.AddStrCmd->text(), suffix);      // the directives are expanded for the send only
+        QCOMPARE(returns.count(), 0);               // Enter went no further than the send
+        // both queues were purged before the one write
+        QCOMPARE(fx->serial.log, (std::vector<std::string>{"purge", "write"}));
+    }
+
+    void keysOfTheTwoFields_data() {
+        QTest::addColumn<bool>("inSuffix");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("textAfter");
+        QTest::addColumn<int>("writes");
+
+        QTest::newRow("Enter in the command line sends") << false << int(Qt::Key_Return) << "AT" << 1;
+        QTest::newRow("Esc empties the command line") << false << int(Qt::Key_Escape) << "" << 0;
+        QTest::newRow("Enter in the suffix never sends") << true << int(Qt::Key_Return) << "$0D" << 0;
+        QTest::newRow("keypad Enter in the suffix") << true << int(Qt::Key_Enter) << "$0D" << 0;
+        QTest::newRow("Esc empties the suffix") << true << int(Qt::Key_Escape) << "" << 0;
+        QTest::newRow("other keys type") << true << int(Qt::Key_A) << "$0Da" << 0;
+    }
+    void keysOfTheTwoFields() {
+        QFETCH(bool, inSuffix);
+        QFETCH(int, key);
+        QFETCH(QString, textAfter);
+        QFETCH(int, writes);
+        auto fx = Connected();
+        TForm1& f = *fx->form;
+        f.MainStrCmd->setText(QStringLiteral("AT"));
+        QLineEdit* field = inSuffix ? f.AddStrCmd : f.MainStrCmd;
+        field->setCursorPosition(field->text().size());
+        QSignalSpy returns(field, &QLineEdit::returnPressed);
+
+        QTest::keyClick(field, Qt::Key(key));
+
+        QCOMPARE(field->text(), textAfter);
+        QCOMPARE(int(fx->serial.writes.size()), writes);
+        QCOMPARE(returns.count(), 0);
+        if (inSuffix) QCOMPARE(f.MainStrCmd->text(), QStringLiteral("AT"));
+    }
+
+    void echoLine_data() {
+        QTest::addColumn<bool>("visTime");
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<bool>("hex");
+        QTest::addColumn<QString>("suffix");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QString>("log");
+
+        const QStringList at{"AT"};
+        QTest::newRow("plain") << false << "" << false << "$0D" << at << "AT";
+        QTest::newRow("stamped") << true << "" << false << "$0D" << at << " [ 14:03:07:045 > ] AT";
+        QTest::newRow("stamped hex shows the typed text")
+            << true << "" << true << " 04" << QStringList{"01 02 03"} << " [ 14:03:07:045 > ] 01 02 03 04";
+        QTest::newRow("NUL shown as a word") << false << "" << false << "$00" << QStringList{"A"} << "A<NULL>";
+        QTest::newRow("line break inside") << false << "" << false << "$0D$0AOK" << at << "AT\nOK";
+        QTest::newRow("filter matches the stamp")
+            << true << "07:045 >" << false << "$0D" << at << " [ 14:03:07:045 > ] AT";
+        QTest::newRow("filter without stamp drops") << false << "07:045" << false << "$0D" << at << "";
+        QTest::newRow("filter is case-sensitive") << false << "at" << false << "$0D" << at << "";
+        QTest::newRow("one line per send")
+            << false << "" << false << "$0D" << QStringList{"AT", "ATI", "ATZ"} << "AT\nATI\nATZ";
+        QTest::newRow("only the lines that pass")
+            << false << "I" << false << "$0D" << QStringList{"AT", "ATI", "ATZ", "ATI0"} << "ATI\nATI0";
+    }
+    void echoLine() {
+        QFETCH(bool, visTime);
+        QFETCH(QString, filter);
+        QFETCH(bool, hex);
+        QFETCH(QString, suffix);
+        QFETCH(QStringList, lines);
+        QFETCH(QString, log);
+        auto fx = Connected();
+        TForm1& f = *fx->form;
+        SetMode(f, hex);
+        f.AddStrCmd->setText(suffix);
+        f.VisTime->setChecked(visTime);
+        f.FiltrLog->setText(filter);
+        for (const QString& line : lines) {
+            f.MainStrCmd->setText(line);
+            QTest::keyClick(f.MainStrCmd, Qt::Key_Return);
+            f.FlushLogView(); // the housekeeping tick draws between sends
+        }
+        QCOMPARE(f.MainWindow->toPlainText(), log);
+        QCOMPARE(fx->serial.writes.size(), std::size_t(lines.size())); // a filtered line is still sent
+    }
+
+    void countersAndTheirCaptions() {
+        auto fx = Connected();
+        TForm1& f = *fx->form;
+        QCOMPARE(f.StaticText3->text(), QStringLiteral("TX: 0, RX: 0"));
+        f.MainStrCmd->setText(QStringLiteral("AT"));
+        f.ButtonSend->click(); // 3 bytes
+        QCOMPARE(f.StaticText3->text(), QStringLiteral("TX: 3 RX: 0"));
+        QCOMPARE(f.LSend->text(), QStringLiteral("Send: 1"));
+        f.MainStrCmd->setText(QStringLiteral("ATI"));
+        f.ButtonSend->click(); // 4 more
+        QCOMPARE(f.StaticText3->text(), QStringLiteral("TX: 7 RX: 0"));
+        QCOMPARE(f.LSend->text(), QStringLiteral("Send: 2"));
+
+        // an empty line with the port open does nothing and counts nothing
+        f.MainStrCmd->clear();
+        f.ButtonSend->click();
+        QCOMPARE(fx->serial.writes.size(), std::size_t{2});
+        QCOMPARE(f.LSend->text(), QStringLiteral("Send: 2"));
+        QCOMPARE(fx->dialogs.openPortErrorShown, 0);
+
+        // the statistics restart the packet count, not the byte totals
+        f.BTClrStat->click();
+        QCOMPARE(f.LSend->text(), QStringLiteral("Send: 0"));
+        QCOMPARE(f.StaticText3->text(), QStringLiteral("TX: 7 RX: 0"));
+        f.MainStrCmd->setText(QStringLiteral("AT"));
+        f.ButtonSend->click();
+        QCOMPARE(f.StaticText3->text(), QStringLiteral("TX: 10 RX: 0"));
+        QCOMPARE(f.LSend->text(), QStringLiteral("Send: 1"));
+
+        // received bytes join the same caption
+        fx->serial.incoming = "OK";
+        f.RxTimerTimer();
+        QCOMPARE(f.StaticText3->text(), QStringLiteral("TX: 10 RX: 2"));
+    }
+
+    void closedPortShowsTheErrorWindow_data() {
+        QTest::addColumn<Trigger>("trigger");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("button") << Trigger::Button << "AT";
+        QTest::newRow("Enter") << Trigger::Enter << "AT";
+        QTest::newRow("empty line, button") << Trigger::Button << "";
+        QTest::newRow("empty line, Enter") << Trigger::Enter << "";
+    }
+    void closedPortShowsTheErrorWindow() {
+        QFETCH(Trigger, trigger);
+        QFETCH(QString, line);
+        FormFixture fx(false);
+        fx.ports.names = {"/dev/ttyUSB0"};
+        fx.build();
+        TForm1& f = *fx.form;
+        f.MainStrCmd->setText(line);
+
+        Send(f, trigger);
+
+        QCOMPARE(fx.dialogs.openPortErrorShown, 1);
+        QVERIFY(fx.serial.writes.empty());
+        QCOMPARE(f.LSend->text(), QStringLiteral("Send: 0"));
+        QCOMPARE(f.StaticText3->text(), QStringLiteral("TX: 0, RX: 0"));
+        f.FlushLogView();
+        QVERIFY(f.MainWindow->toPlainText().isEmpty());
+        QVERIFY(f.st.history.entry(1).empty()); // a refused line is not remembered
+        QCOMPARE(f.MainStrCmd->text(), line);
+    }
+
+    void modeButtonsResetTheSuffix_data() {
+        QTest::addColumn<bool>("startHex");
+        QTest::addColumn<bool>("clickHex");
+        QTest::addColumn<QString>("suffix");
+        QTest::newRow("to HEX") << false << true << "";
+        QTest::newRow("to ASCII") << true << false << "$0D";
+        QTest::newRow("ASCII again") << false << false << "$0D";
+        QTest::newRow("HEX again") << true << true << "";
+    }
+    void modeButtonsResetTheSuffix() {
+        QFETCH(bool, startHex);
+        QFETCH(bool, clickHex);
+        QFETCH(QString, suffix);
+        FormFixture fx;
+        TForm1& f = *fx.form;
+        SetMode(f, startHex);
+        f.AddStrCmd->setText(QStringLiteral("*[XOR_8 (0..n)]$0D$0A")); // typed by the user
+        SetMode(f, clickHex);
+        QCOMPARE(f.AddStrCmd->text(), suffix);
+        QCOMPARE(f.Mode(), clickHex ? TxMode::Hex : TxMode::Ascii);
+    }
+
+    // The directive picker under the suffix field: opened by the Down arrow or Str2, closed by Enter, Esc or
+    // focus loss; only Enter takes an item over, and it replaces the whole suffix.
+    void directivePicker_data() {
+        QTest::addColumn<QString>("opener");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<int>("row"); // selected before the action; -1 none
+        QTest::addColumn<QString>("suffix");
+        QTest::addColumn<bool>("visible");
+
+        QTest::newRow("Down, Enter") << "down"
+                                     << "enter" << 3 << "[XOR_8 (0..n)]" << false;
+        QTest::newRow("Str2, Enter") << "str2"
+                                     << "enter" << 8 << "[FF - SUM_8(2..n)]" << false;
+        QTest::newRow("Enter with nothing selected") << "down"
+                                                     << "enter" << -1 << "$0D" << true;
+        QTest::newRow("Down key selects the first item") << "down"
+                                                         << "down-enter" << -1 << "[SUM_8(0..n)]" << false;
+        QTest::newRow("mouse selects, Enter takes") << "str2"
+                                                    << "mouse-enter" << -1 << "[SUM_8(1..n)]" << false;
+        QTest::newRow("Esc") << "str2"
+                             << "esc" << 2 << "$0D" << false;
+        QTest::newRow("focus loss") << "down"
+                                    << "focus" << 2 << "$0D" << false;
+        QTest::newRow("mouse only selects") << "str2"
+                                            << "mouse" << -1 << "$0D" << true;
+        QTest::newRow("Up does not open") << "up"
+                                          << "none" << -1 << "$0D" << false;
+    }
+    void directivePicker() {
+        QFETCH(QString, opener);
+        QFETCH(QString, action);
+        QFETCH(int, row);
+        QFETCH(QString, suffix);
+        QFETCH(bool, visible);
+        FormFixture fx;
+        TForm1& f = *fx.form;
+        QVERIFY(ShowActive(f));
+        f.AddStrCmd->setFocus();
+
+        if (opener == "down") QTest::keyRelease(f.AddStrCmd, Qt::Key_Down);
+        if (opener == "up") QTest::keyRelease(f.AddStrCmd, Qt::Key_Up);
+        if (opener == "str2") QTest::mouseClick(f.Str2, Qt::LeftButton);
+        if (opener != "up") {
+            QVERIFY(f.LBTail->isVisible());
+            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.LBTail));
+        }
+        if (row >= 0) f.LBTail->setCurrentRow(row);
+
+        if (action == "down-enter") QTest::keyClick(f.LBTail, Qt::Key_Down);
+        if (action == "enter" || action == "down-enter") QTest::keyClick(f.LBTail, Qt::Key_Return);
+        if (action == "esc") QTest::keyClick(f.LBTail, Qt::Key_Escape);
+        if (action == "focus") f.MainStrCmd->setFocus();
+        if (action.startsWith("mouse")) {
+            const QRect item = f.LBTail->visualItemRect(f.LBTail->item(1));
+            QTest::mouseClick(f.LBTail->viewport(), Qt::LeftButton, {}, item.center());
+            QCOMPARE(f.LBTail->currentRow(), 1);
+        }
+        if (action == "mouse-enter") QTest::keyClick(f.LBTail, Qt::Key_Return);
+
+        QCOMPARE(f.AddStrCmd->text(), suffix);
+        QCOMPARE(f.LBTail->isVisible(), visible);
+        if (action.contains("enter") || action == "esc") {
+            QCOMPARE(QApplication::focusWidget(), visible ? static_cast<QWidget*>(f.LBTail) : f.AddStrCmd);
+        }
+        QVERIFY(fx.serial.writes.empty());
+    }
+
+    // The quick history under the command line: Down arrow or Str1 fill it with the history and open it; Enter
+    // copies the entry into the command line without sending, even in the send-on-selection mode.
+    void quickHistory_data() {
+        QTest::addColumn<QString>("opener");
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("mainStrCmd");
+        QTest::addColumn<bool>("visible");
+
+        QTest::newRow("Down, Enter") << "down"
+                                     << "enter" << 1 << "ATI" << false;
+        QTest::newRow("Str1, Enter") << "str1"
+                                     << "enter" << 0 << "AT" << false;
+        QTest::newRow("Enter with nothing selected") << "down"
+                                                     << "enter" << -1 << "typed" << true;
+        QTest::newRow("Down key selects the first item") << "down"
+                                                         << "down-enter" << -1 << "AT" << false;
+        QTest::newRow("mouse selects, Enter takes") << "str1"
+                                                    << "mouse-enter" << -1 << "ATI" << false;
+        QTest::newRow("Esc") << "str1"
+                             << "esc" << 1 << "typed" << false;
+        QTest::newRow("focus loss") << "down"
+                                    << "focus" << 1 << "typed" << false;
+        QTest::newRow("mouse only selects") << "str1"
+                                            << "mouse" << -1 << "typed" << true;
+        QTest::newRow("Up does not open") << "up"
+                                          << "none" << -1 << "typed" << false;
+    }
+    void quickHistory() {
+        QFETCH(QString, opener);
+        QFETCH(QString, action);
+        QFETCH(int, row);
+        QFETCH(QString, mainStrCmd);
+        QFETCH(bool, visible);
+        auto fx = Connected();
+        TForm1& f = *fx->form;
+        f.SendPortData(QStringLiteral("ATI"));
+        f.SendPortData(QStringLiteral("AT"));
+        QCOMPARE(f.FastOldCmd->count(), 0); // refilled only when opened
+        f.RBSel->setChecked(true);
+        f.MainStrCmd->setText(QStringLiteral("typed"));
+        QVERIFY(ShowActive(f));
+        f.MainStrCmd->setFocus();
+
+        if (opener == "down") QTest::keyRelease(f.MainStrCmd, Qt::Key_Down);
+        if (opener == "up") QTest::keyRelease(f.MainStrCmd, Qt::Key_Up);
+        if (opener == "str1") QTest::mouseClick(f.Str1, Qt::LeftButton);
+        if (opener != "up") {
+            QVERIFY(f.FastOldCmd->isVisible());
+            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.FastOldCmd));
+            QCOMPARE(Items(f.FastOldCmd), (QStringList{"AT", "ATI"}));
+        }
+        if (row >= 0) f.FastOldCmd->setCurrentRow(row);
+
+        if (action == "down-enter") QTest::keyClick(f.FastOldCmd, Qt::Key_Down);
+        if (action == "enter" || action == "down-enter") QTest::keyClick(f.FastOldCmd, Qt::Key_Return);
+        if (action == "esc") QTest::keyClick(f.FastOldCmd, Qt::Key_Escape);
+        if (action == "focus") f.AddStrCmd->setFocus();
+        if (action.startsWith("mouse")) {
+            const QRect item = f.FastOldCmd->visualItemRect(f.FastOldCmd->item(1));
+            QTest::mouseClick(f.FastOldCmd->viewport(), Qt::LeftButton, {}, item.center());
+            QCOMPARE(f.FastOldCmd->currentRow(), 1);
+        }
+        if (action == "mouse-enter") QTest::keyClick(f.FastOldCmd, Qt::Key_Return);
+
+        QCOMPARE(f.MainStrCmd->text(), mainStrCmd);
+        QCOMPARE(f.FastOldCmd->isVisible(), visible);
+        if (action.contains("enter") || action == "esc") {
+            QCOMPARE(QApplication::focusWidget(), visible ? static_cast<QWidget*>(f.FastOldCmd) : f.MainStrCmd);
+        }
+        QCOMPARE(fx->serial.writes.size(), std::size_t{2}); // only the two sends above
+    }
+
+    void quickHistoryIsRefilledAtEveryOpening() {
+        auto fx = Connected();
+        TForm1& f = *fx->form;
+        QVERIFY(ShowActive(f));
+        f.SendPortData(QStringLiteral("AT"));
+        QTest::mouseClick(f.Str1, Qt::LeftButton);
+        QCOMPARE(Items(f.FastOldCmd), QStringList{"AT"});
+        QTest::keyClick(f.FastOldCmd, Qt::Key_Escape);
+        f.SendPortData(QStringLiteral("ATI"));
+        f.SendPortData(QStringLiteral("AT"));
+        QTest::keyRelease(f.MainStrCmd, Qt::Key_Down);
+        QCOMPARE(Items(f.FastOldCmd), (QStringList{"AT", "ATI"}));
+    }
+
+    // What the window remembers goes to OldCmd at the close and comes back in the next window, byte for byte,
+    // including the stale bytes behind a record's text and lines outside ASCII.
+    void historySurvivesARestart() {
+        FormFixture fx(false);
+        fx.ports.names = {"/dev/ttyUSB0"};
+        const QByteArray before = HistoryFileBytes({Record("AT", "Zgarbage"), Record("ATI")});
+        {
+            QFile out(fx.path("OldCmd"));
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write(before);
+        }
+        fx.build();
+        QCOMPARE(Items(fx.form->FastOldCmd), (QStringList{"AT", "ATI"}));
+        fx.form->BTConnect->click();
+        fx.form->SendPortData(Cp("\xEF\xF0\xE8\xE2\xE5\xF2")); // "привет"
+        QVERIFY(fx.form->close());
+
+        // the new line went on top over the old entry 1, whose bytes behind the text stay
+        const QByteArray after =
+            HistoryFileBytes({Record("\xEF\xF0\xE8\xE2\xE5\xF2", "bage"), Record("AT", "Zgarbage"), Record("ATI")});
+        QCOMPARE(ReadAll(fx.path("OldCmd")), after);
+
+        fx.build();
+        QCOMPARE(Items(fx.form->FastOldCmd), (QStringList{Cp("\xEF\xF0\xE8\xE2\xE5\xF2"), "AT", "ATI"}));
+        QCOMPARE(Items(fx.form->OldCmdList), Items(fx.form->FastOldCmd));
+        QVERIFY(fx.form->close());
+        QCOMPARE(ReadAll(fx.path("OldCmd")), after);
+        QVERIFY(fx.dialogs.messages.empty());
+    }
+
+    void historyViewToggles() {
+        auto fx = Connected();
+        TForm1& f = *fx->form;
+        f.SendPortData(QStringLiteral("AT"));
+        const QList<QWidget*> swapped{f.EditAllCmd, f.CBLists, f.ButtonReadFile, f.RBName, f.RbData};
+        for (QWidget* w : swapped)
+            QVERIFY(w->isVisibleTo(&f));
+
+        f.OldCommandsBT->click();
+        QVERIFY(f.st.send.HistoryListMode);
+        QVERIFY(!f.st.send.FileMode);
+        QVERIFY(f.OldCmdList->isVisibleTo(&f));
+        QCOMPARE(f.OldCmdList->x(), f.StaticText3->x());
+        QCOMPARE(Items(f.OldCmdList), QStringList{"AT"});
+        for (QWidget* w : swapped)
+            QVERIFY2(!w->isVisibleTo(&f), qPrintable(w->objectName()));
+        f.SendPortData(QStringLiteral("ATI")); // in history view the list follows at once
+        QCOMPARE(Items(f.OldCmdList), (QStringList{"ATI", "AT"}));
+
+        f.OldCommandsBT->click();
+        QVERIFY(!f.st.send.HistoryListMode);
+        QVERIFY(!f.OldCmdList->isVisibleTo(&f));
+        for (QWidget* w : swapped)
+            QVERIFY2(w->isVisibleTo(&f), qPrintable(w->objectName()));
+        f.SendPortData(QStringLiteral("ATZ"));
+        QCOMPARE(Items(f.OldCmdList), (QStringList{"ATI", "AT"}));
+
+        f.OldCommandsBT->click(); // and open again
+        QVERIFY(f.st.send.HistoryListMode);
+        QCOMPARE(Items(f.OldCmdList), (QStringList{"ATZ", "ATI", "AT"}));
+    }
+};
+
+QTEST_MAIN(TestFormTransmit)
+#include "test_form_transmit.moc"
