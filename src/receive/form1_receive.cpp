@@ -42,7 +42,12 @@ void TForm1::FlushLogView() {
     if (!logView_.hasPending()) return;
     QTextCursor end(MainWindow->document());
     end.movePosition(QTextCursor::End);
-    end.insertText(FromCp1251(logView_.takePending()));
+    end.beginEditBlock(); // one change for the view to lay out, not two
+    // Each batch starts a line of its own, as each entry does within the batch.
+    if (!MainWindow->document()->isEmpty()) end.insertBlock();
+    end.insertText(FromCp1251(logView_.pending()));
+    end.endEditBlock();
+    logView_.clearPending();
     MainWindow->ensureCursorVisible();
 }
 
@@ -75,7 +80,9 @@ void TForm1::StartLogClick() {
     ShowLogFileState();
 }
 
-void TForm1::CloseLogFile() { logFile_.close(); }
+void TForm1::CloseLogFile() {
+    logFile_.close();
+}
 
 void TForm1::WatchRenderSettings() {
     const auto update = [this] {

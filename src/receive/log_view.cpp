@@ -59,6 +59,11 @@ Bytes LogView::takePending() {
     return out;
 }
 
+void LogView::clearPending() {
+    pending_.clear();
+    pendingEntries_ = 0;
+}
+
 void LogView::clear() {
     pending_.clear();
     pendingEntries_ = 0;

@@ -31,6 +31,10 @@ public:
     // "\n", for one QPlainTextEdit::appendPlainText (which starts a new paragraph unless the view is empty).
     // Empty and hasPending() false when nothing is pending.
     Bytes takePending();
+    // The same text in place, and dropping it while keeping its memory: the window converts it without a copy, and
+    // a flood does not grow the buffer anew for every batch.
+    std::string_view pending() const { return pending_; }
+    void clearPending();
     bool hasPending() const { return pendingEntries_ > 0; }
 
     std::int64_t lines() const { return lines_; }

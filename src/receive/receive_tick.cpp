@@ -93,6 +93,7 @@ bool ReadBufRxInLog(RxState& rx, ReceivePath& path) {
     if (rendered) PlaceEntry(entry, s.filter, path.sink);
     rx.scratch = std::move(entry);
     if (!rendered) return false;
+    ++rx.RenderedPackets;
     const std::uint32_t waiting = path.device.bytesWaiting();
     if (path.afterAnswer) path.afterAnswer(waiting);
     return true;

@@ -31,6 +31,7 @@ struct RxState {
     std::int64_t ReadCount = 0;
     std::int64_t MinWaitMs = kNoMinWait;
     std::int64_t MaxWaitMs = 0;
+    std::int64_t RenderedPackets = 0; // since start, shown or filtered out; not reset with the statistics
     // A flood may fill several buffers in one tick; each is cut exactly as if it had been read by a tick of its own.
     int MaxBuffersPerTick = 32;
     Bytes scratch; // reused for the entry text, so a packet costs no allocation

@@ -96,3 +96,17 @@ TEST(LogView, PauseCaptionsAndClockLabel) {
 }
 
 } // namespace
+
+TEST(LogView, DroppingThePendingTextInPlaceKeepsTheCount) {
+    LogView v;
+    v.append("A\r\nB\r");
+    v.append("C");
+    EXPECT_EQ(v.pending(), "A\nB\nC");
+    v.clearPending();
+    EXPECT_FALSE(v.hasPending());
+    EXPECT_EQ(v.pending(), "");
+    EXPECT_EQ(v.lines(), 3); // the entries are in the view now; only the text to draw is gone
+    v.append("D");
+    EXPECT_EQ(v.pending(), "D"); // the next batch starts without a separator, as after takePending
+    EXPECT_EQ(v.lines(), 4);
+}

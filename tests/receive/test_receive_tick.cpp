@@ -271,3 +271,29 @@ TEST(TimeOutArrows, ThePositionDecidesWhetherAPressCounts) {
 }
 
 } // namespace
+
+// The running count of rendered packets: a flood tick renders several, an LF-only packet renders none, and the
+// statistics reset leaves the count alone.
+TEST(ReceiveStatistics, RenderedPacketsCountEveryEntryBuiltAndNoOther) {
+    RxRig r;
+    r.dev.incoming = Bytes_(1501 * 3);
+    r.dev.queueLimit = 2048;
+    const RxTickResult flood = r.tick(1); // 2048 and 2048 cut for size, 407 left in the buffer
+    EXPECT_EQ(flood.packets, 2);
+    EXPECT_EQ(r.rx.RenderedPackets, 2);
+    r.tick(5); // the rest, ended by silence
+    EXPECT_EQ(r.rx.RenderedPackets, 3);
+    EXPECT_EQ(r.sink.entries.size(), 3u);
+
+    BTClrStatClick(r.rx, r.counters);
+    r.dev.incoming = "\n\n";
+    r.tick(1);
+    r.tick(5);
+    EXPECT_EQ(r.rx.RenderedPackets, static_cast<std::int64_t>(r.sink.entries.size())); // LF only: no entry, no count
+
+    r.settings.filter = "never";
+    r.dev.incoming = "OK\r";
+    r.tick(1);
+    r.tick(5);
+    EXPECT_EQ(r.rx.RenderedPackets, static_cast<std::int64_t>(r.sink.entries.size()) + 1); // filtered out, yet built
+}

@@ -1,0 +1,448 @@
+// trelvo-bench-receive: the main window on the production port, fed by the virtual device through a
+// pseudo-terminal, with its real timers running. Prints what a flood of 64-byte text lines costs (intake, entries,
+// CPU, memory, how late the window's own timers get), the time from a packet's last byte to its log entry, and the
+// CPU an idle open port costs.
+//
+//   trelvo-bench-receive [--seconds N] [--latency-packets K] [--idle-seconds S] [--modes ascii,hex]
+//                        [--trace-slow MS]   (names every event that takes longer than MS to handle)
+
+#include "app/appearance.h"
+#include "app/form1.h"
+#include "common/clock.h"
+#include "common/dialogs.h"
+#include "process_stats.h"
+#include "serial/port_lister.h"
+#include "serial/qt_serial_device.h"
+#include "tools/virtual_device.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QEventLoop>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTextDocument>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <iostream>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace trelvo::bench {
+namespace {
+
+struct Options {
+    double seconds = 10;
+    int latencyPackets = 40;
+    double idleSeconds = 5;
+    double traceSlowMs = 0;
+    bool ascii = true;
+    bool hex = true;
+};
+
+// The program's dialogs, answered at once; a message in the middle of a benchmark is printed, as it spoils it.
+class QuietDialogs final : public Dialogs {
+public:
+    int shown = 0;
+    void message(const std::string& text) override {
+        ++shown;
+        std::fprintf(stderr, "message box: %s\n", text.c_str());
+    }
+    void showOpenPortError() override {
+        ++shown;
+        std::fprintf(stderr, "the open-the-port picture was shown\n");
+    }
+    SaveAnswer askSaveChanges() override { return SaveAnswer::No; }
+    std::optional<std::string> chooseCommandFile() override { return std::nullopt; }
+    void showInfo() override {}
+};
+
+// Times every event handled at the top level, so a slow step of the window can be named.
+class TimedApplication final : public QApplication {
+public:
+    using QApplication::QApplication;
+    double thresholdMs = 0; // 0: nothing printed
+    bool notify(QObject* receiver, QEvent* event) override {
+        if (depth_ > 0 || thresholdMs <= 0) {
+            ++depth_;
+            const bool r = QApplication::notify(receiver, event);
+            --depth_;
+            return r;
+        }
+        const QString name = receiver->objectName();
+        const int type = event->type();
+        ++depth_;
+        Stopwatch w;
+        const bool r = QApplication::notify(receiver, event);
+        const double ms = w.ms();
+        --depth_;
+        if (ms > thresholdMs)
+            std::fprintf(stderr, "slow: %.1f ms, event %d to %s (%s)\n", ms, type, qPrintable(name),
+                         receiver->metaObject()->className());
+        return r;
+    }
+
+private:
+    int depth_ = 0;
+};
+
+void RunFor(double ms) {
+    QEventLoop loop;
+    QTimer::singleShot(static_cast<int>(ms), Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Runs the event loop until `done` holds (checked after every event batch, at least each millisecond).
+bool RunUntil(const std::function<bool()>& done, double timeoutMs) {
+    Stopwatch w;
+    QEventLoop loop;
+    QTimer check;
+    check.setTimerType(Qt::PreciseTimer);
+    check.setInterval(1);
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (done() || w.ms() > timeoutMs) loop.quit();
+    });
+    check.start();
+    if (!done()) loop.exec();
+    return done();
+}
+
+// 64-byte lines "0123...xyz" CR LF; 1024 of them, so the device writes whole chunks.
+std::string FloodText() {
+    static const char kChars[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    const std::string line = std::string(kChars, 62) + "\r\n";
+    std::string text;
+    for (int i = 0; i < 1024; ++i)
+        text += line;
+    return text;
+}
+
+struct Percentiles {
+    double median = 0, p95 = 0, max = 0;
+};
+
+Percentiles Summarise(std::vector<double> v) {
+    Percentiles p;
+    if (v.empty()) return p;
+    std::sort(v.begin(), v.end());
+    p.median = v[v.size() / 2];
+    p.p95 = v[std::min(v.size() - 1, v.size() * 95 / 100)];
+    p.max = v.back();
+    return p;
+}
+
+// Worst lateness of a timer's ticks against its interval, and the number of ticks.
+class TickWatch {
+public:
+    void tick() {
+        const double now = NowMs();
+        if (last_ > 0) worstGapMs_ = std::max(worstGapMs_, now - last_);
+        last_ = now;
+        ++ticks_;
+    }
+    void reset() {
+        last_ = 0;
+        worstGapMs_ = 0;
+        ticks_ = 0;
+    }
+    double worstGapMs() const { return worstGapMs_; }
+    long ticks() const { return ticks_; }
+
+private:
+    double last_ = 0;
+    double worstGapMs_ = 0;
+    long ticks_ = 0;
+};
+
+struct FloodFigures {
+    const char* mode = "";
+    double seconds = 0;
+    double bytesPerSecond = 0;
+    double entriesPerSecond = 0;
+    double guiCpu = 0, processCpu = 0; // share of one core
+    long rssBeforeKb = 0, rssAfterKb = 0, peakKb = 0;
+    bool peakIsOfFlood = false;
+    long maxBlocks = 0;
+    double heartbeatWorstMs = 0;    // 10 ms heartbeat: worst gap between two beats
+    double housekeepingWorstMs = 0; // CustomFunctions, 10 ms: worst gap between two ticks
+    double rxTicksPerSecond = 0;
+    long long lostBytes = 0; // streamed but never taken in, after the flood has drained
+};
+
+class Harness {
+public:
+    Harness(QuietDialogs& dialogs, vdev::VirtualDevice& device, const std::string& linkDir)
+        : lister_(MakeSystemPortLister(linkDir, "/dev/pts")), device_(device),
+          form_(Services{serial_, *lister_, clock_, dialogs}) {
+        form_.show();
+        QObject::connect(form_.RxTimer, &QTimer::timeout, [this] {
+            rxTicks_.tick();
+            if (afterTick_) afterTick_();
+        });
+        QObject::connect(form_.CustomFunctions, &QTimer::timeout, [this] { housekeeping_.tick(); });
+        heartbeat_.setTimerType(Qt::PreciseTimer);
+        heartbeat_.setInterval(10);
+        QObject::connect(&heartbeat_, &QTimer::timeout, [this] { beats_.tick(); });
+        heartbeat_.start();
+        QObject::connect(form_.MainWindow->document(), &QTextDocument::contentsChanged, [this] {
+            maxBlocks_ = std::max<long>(maxBlocks_, form_.MainWindow->document()->blockCount());
+            if (onShown_) onShown_();
+        });
+    }
+
+    bool connect() {
+        form_.BTRescanClick();
+        const int at = form_.ComPort->findText(QString::fromStdString(device_.portName()));
+        if (at < 0) {
+            std::fprintf(stderr, "the virtual port %s is not in the port list\n", device_.portName().c_str());
+            return false;
+        }
+        form_.ComPort->setCurrentIndex(at);
+        form_.BaudRate->setCurrentIndex(form_.BaudRate->findText(QStringLiteral("115200")));
+        form_.BTConnectClick();
+        return form_.st.port.PortOpen;
+    }
+
+    void setMode(bool hex) { (hex ? form_.RBHEX : form_.RBASCII)->click(); }
+
+    void setTimeOut(int ms) {
+        while (form_.st.receive.RxTimeOutMs < ms)
+            form_.TimeOutRxClick(true);
+        while (form_.st.receive.RxTimeOutMs > ms)
+            form_.TimeOutRxClick(false);
+    }
+
+    // Runs until nothing has come in for `quietMs`.
+    void drain(double quietMs) {
+        auto last = form_.st.counters.RxBytes;
+        Stopwatch quiet;
+        RunUntil(
+            [&] {
+                if (form_.st.counters.RxBytes != last) {
+                    last = form_.st.counters.RxBytes;
+                    quiet.restart();
+                }
+                return quiet.ms() > quietMs && form_.st.receive.RxLen == 0;
+            },
+            60000);
+        form_.FlushLogView();
+    }
+
+    FloodFigures flood(const char* mode, double seconds) {
+        FloodFigures f;
+        f.mode = mode;
+        form_.BTLogClick();
+        drain(100);
+        const auto bytesBefore = form_.st.counters.RxBytes;
+        device_.startStream(FloodText(), 0, true);
+        RunFor(500); // the pipe fills and the log view reaches its working size
+
+        f.rssBeforeKb = StatusKb("VmRSS");
+        f.peakIsOfFlood = ResetPeak();
+        maxBlocks_ = 0;
+        beats_.reset();
+        housekeeping_.reset();
+        rxTicks_.reset();
+        const auto rx0 = form_.st.counters.RxBytes;
+        const auto packets0 = form_.st.receive.RenderedPackets;
+        const double gui0 = CpuSeconds(true), proc0 = CpuSeconds(false);
+        Stopwatch wall;
+        RunFor(seconds * 1000);
+        f.seconds = wall.seconds();
+        const double gui1 = CpuSeconds(true), proc1 = CpuSeconds(false);
+        const auto rx1 = form_.st.counters.RxBytes;
+        const auto packets1 = form_.st.receive.RenderedPackets;
+        f.peakKb = PeakKb();
+        f.rssAfterKb = StatusKb("VmRSS");
+        f.heartbeatWorstMs = beats_.worstGapMs();
+        f.housekeepingWorstMs = housekeeping_.worstGapMs();
+        f.rxTicksPerSecond = static_cast<double>(rxTicks_.ticks()) / f.seconds;
+        f.maxBlocks = maxBlocks_;
+
+        f.bytesPerSecond = static_cast<double>(rx1 - rx0) / f.seconds;
+        f.entriesPerSecond = static_cast<double>(packets1 - packets0) / f.seconds;
+        f.guiCpu = (gui1 - gui0) / f.seconds;
+        f.processCpu = (proc1 - proc0) / f.seconds;
+
+        device_.stopStream();
+        const auto streamed = static_cast<long long>(device_.streamedBytes());
+        drain(300);
+        f.lostBytes = streamed - static_cast<long long>(form_.st.counters.RxBytes - bytesBefore);
+        return f;
+    }
+
+    // Last byte written by the device -> the packet rendered (entry placed) and -> shown in MainWindow.
+    void latency(int timeOutMs, int packets, std::vector<double>& rendered, std::vector<double>& shown) {
+        setTimeOut(timeOutMs);
+        setMode(false);
+        form_.BTLogClick();
+        drain(50);
+        std::mt19937 random(12345);
+        for (int i = 0; i < packets; ++i) {
+            char text[80];
+            std::snprintf(text, sizeof text, "PACKET %04d 0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqr\r\n",
+                          i);
+            const std::string packet = std::string(text).substr(0, 62) + "\r\n";
+            const auto rxBefore = form_.st.counters.RxBytes;
+            const auto packetsBefore = form_.st.receive.RenderedPackets;
+            double renderedAt = 0, shownAt = 0;
+            afterTick_ = [&] {
+                if (renderedAt == 0 && form_.st.receive.RenderedPackets > packetsBefore) renderedAt = NowMs();
+            };
+            onShown_ = [&] {
+                if (renderedAt != 0 && shownAt == 0) shownAt = NowMs();
+            };
+            const double sentAt = NowMs();
+            device_.send(packet);
+            RunUntil([&] { return shownAt != 0; }, 2000);
+            afterTick_ = nullptr;
+            onShown_ = nullptr;
+            if (form_.st.counters.RxBytes - rxBefore != static_cast<std::int64_t>(packet.size()) || shownAt == 0) {
+                std::fprintf(stderr, "packet %d: %lld bytes taken in, %s\n", i,
+                             static_cast<long long>(form_.st.counters.RxBytes - rxBefore),
+                             shownAt == 0 ? "not shown" : "shown");
+                continue;
+            }
+            rendered.push_back(renderedAt - sentAt);
+            shown.push_back(shownAt - sentAt);
+            RunFor(std::uniform_int_distribution<int>(20, 45)(random)); // pauses out of step with the timers
+        }
+        setTimeOut(0);
+    }
+
+    // CPU of an open port with nothing arriving.
+    std::pair<double, double> idle(double seconds) {
+        form_.BTLogClick();
+        drain(100);
+        const double gui0 = CpuSeconds(true), proc0 = CpuSeconds(false);
+        Stopwatch wall;
+        RunFor(seconds * 1000);
+        const double s = wall.seconds();
+        return {(CpuSeconds(true) - gui0) / s, (CpuSeconds(false) - proc0) / s};
+    }
+
+private:
+    QtSerialDevice serial_;
+    std::unique_ptr<PortLister> lister_;
+    SystemClock clock_;
+    vdev::VirtualDevice& device_;
+    TForm1 form_;
+    QTimer heartbeat_;
+    TickWatch beats_, housekeeping_, rxTicks_;
+    long maxBlocks_ = 0;
+    std::function<void()> afterTick_;
+    std::function<void()> onShown_;
+};
+
+bool ParseOptions(int argc, char** argv, Options& o) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (a == "--seconds" && hasValue)
+            o.seconds = std::atof(argv[++i]);
+        else if (a == "--latency-packets" && hasValue)
+            o.latencyPackets = std::atoi(argv[++i]);
+        else if (a == "--idle-seconds" && hasValue)
+            o.idleSeconds = std::atof(argv[++i]);
+        else if (a == "--trace-slow" && hasValue)
+            o.traceSlowMs = std::atof(argv[++i]);
+        else if (a == "--modes" && hasValue) {
+            const std::string m = argv[++i];
+            o.ascii = m.find("ascii") != std::string::npos;
+            o.hex = m.find("hex") != std::string::npos;
+        } else {
+            std::fprintf(stderr,
+                         "usage: %s [--seconds N] [--latency-packets K] [--idle-seconds S] [--modes ascii,hex] "
+                         "[--trace-slow MS]\n",
+                         argv[0]);
+            return false;
+        }
+    }
+    return true;
+}
+
+void PrintFlood(const FloodFigures& f) {
+    std::printf("%-5s  taken in %7.2f MB/s (%.0f B/s)  entries %7.0f /s  CPU GUI thread %5.1f %%, process %5.1f %%\n",
+                f.mode, f.bytesPerSecond / 1e6, f.bytesPerSecond, f.entriesPerSecond, f.guiCpu * 100,
+                f.processCpu * 100);
+    std::printf("       memory: RSS %.1f MB at start, %.1f MB at end, peak %.1f MB%s; log view up to %ld lines\n",
+                f.rssBeforeKb / 1024.0, f.rssAfterKb / 1024.0, f.peakKb / 1024.0,
+                f.peakIsOfFlood ? "" : " (peak of the whole run)", f.maxBlocks);
+    std::printf("       window: worst gap of a 10 ms heartbeat %.1f ms, of the 10 ms housekeeping tick %.1f ms; "
+                "%.0f receive ticks/s; bytes lost %lld\n",
+                f.heartbeatWorstMs, f.housekeepingWorstMs, f.rxTicksPerSecond, f.lostBytes);
+}
+
+void PrintLatency(int timeOutMs, const std::vector<double>& rendered, const std::vector<double>& shown) {
+    const Percentiles r = Summarise(rendered), s = Summarise(shown);
+    std::printf("time-out %2d ms (%zu packets): entry placed median %5.1f ms, p95 %5.1f, max %5.1f; "
+                "shown in the log median %5.1f ms, p95 %5.1f, max %5.1f\n",
+                timeOutMs, rendered.size(), r.median, r.p95, r.max, s.median, s.p95, s.max);
+}
+
+int Run(int argc, char** argv) {
+    Options o;
+    if (!ParseOptions(argc, argv, o)) return 2;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    TimedApplication app(argc, argv);
+    app.thresholdMs = o.traceSlowMs;
+    ApplyApplicationLook(app);
+
+    QTemporaryDir work; // the window writes its history file into the working directory
+    if (!work.isValid() || !QDir::setCurrent(work.path())) {
+        std::fprintf(stderr, "no temporary working directory\n");
+        return 1;
+    }
+    vdev::VirtualDevice device(work.path().toStdString() + "/ttyV0");
+    if (!device.start()) {
+        std::printf("no pseudo-terminal here (%s): nothing measured\n", device.lastError().c_str());
+        return 0;
+    }
+    QuietDialogs dialogs;
+    Harness h(dialogs, device, work.path().toStdString());
+    if (!h.connect()) {
+        std::fprintf(stderr, "the port did not open\n");
+        return 1;
+    }
+
+    std::printf("Trelvo receive benchmark, platform %s; flood of 64-byte text lines, %.0f s per mode, time-out 0 "
+                "(MB = 10^6 bytes, CPU in %% of one core)\n",
+                qPrintable(QApplication::platformName()), o.seconds);
+    if (o.ascii) PrintFlood(h.flood("ASCII", o.seconds));
+    if (o.hex) {
+        h.setMode(true);
+        PrintFlood(h.flood("HEX", o.seconds));
+        h.setMode(false);
+    }
+    if (o.latencyPackets > 0) {
+        std::printf("From the device writing a packet's last byte to its entry (ASCII, 64-byte packets, pauses 20-45 "
+                    "ms):\n");
+        for (int t : {0, 10}) {
+            std::vector<double> rendered, shown;
+            h.latency(t, o.latencyPackets, rendered, shown);
+            PrintLatency(t, rendered, shown);
+        }
+    }
+    if (o.idleSeconds > 0) {
+        const auto [gui, proc] = h.idle(o.idleSeconds);
+        std::printf("Idle, port open, %.0f s: CPU GUI thread %.2f %%, process %.2f %%\n", o.idleSeconds, gui * 100,
+                    proc * 100);
+    }
+    if (dialogs.shown > 0) std::printf("(%d dialogs were shown during the run)\n", dialogs.shown);
+    std::fflush(stdout);
+    return 0;
+}
+
+} // namespace
+} // namespace trelvo::bench
+
+int main(int argc, char** argv) {
+    return trelvo::bench::Run(argc, argv);
+}
