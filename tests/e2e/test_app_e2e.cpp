@@ -1,0 +1,216 @@
+// The main window on the production port, the system clock and the system port list, talking to the virtual
+// device through a real pseudo-terminal, with every timer running.
+
+#include "app/appearance.h"
+#include "app/form1.h"
+#include "serial/port_lister.h"
+#include "serial/qt_serial_device.h"
+
+#include "support/recording_dialogs.h"
+#include "support/virtual_device_fixture.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace trelvo {
+namespace {
+
+class AppE2E : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(cwd_.isValid());
+        QDir::setCurrent(cwd_.path()); // the history file goes here
+        ASSERT_TRUE(vdev.start()) << vdev->lastError();
+        lister_ = MakeSystemPortLister(vdev.directory(), "/dev/pts");
+        form = std::make_unique<TForm1>(Services{serial, *lister_, clock_, dialogs});
+        const int at = form->ComPort->findText(QString::fromStdString(vdev.link()));
+        ASSERT_GE(at, 0) << "the link is listed";
+        form->ComPort->setCurrentIndex(at);
+        form->BaudRate->setCurrentText(QStringLiteral("9600"));
+        // Packets end after a short silence, so an answer that crosses two reads stays one entry.
+        while (form->st.receive.RxTimeOutMs < 20)
+            form->TimeOutRxClick(true);
+    }
+    void TearDown() override {
+        form.reset();
+        QDir::setCurrent(oldCwd_);
+    }
+
+    void Connect() {
+        form->BTConnect->click();
+        ASSERT_TRUE(form->st.port.PortOpen) << (dialogs.messages.empty() ? "" : dialogs.messages.back());
+        ASSERT_EQ(Background(form->ComPort), colors::Lime);
+    }
+    void Type(const QString& line, const QString& suffix) {
+        form->MainStrCmd->setText(line);
+        form->AddStrCmd->setText(suffix);
+    }
+    QString Log() {
+        form->FlushLogView();
+        return form->MainWindow->toPlainText();
+    }
+    bool ComPortTurns(const QColor& colour, int timeoutMs = 2500) {
+        return test::RunUntil([&] { return Background(form->ComPort) == colour; }, timeoutMs);
+    }
+
+    test::LinkedVirtualDevice vdev;
+    QtSerialDevice serial;
+    test::RecordingDialogs dialogs;
+    std::unique_ptr<TForm1> form;
+
+private:
+    QString oldCwd_ = QDir::currentPath();
+    QTemporaryDir cwd_;
+    SystemClock clock_;
+    std::unique_ptr<PortLister> lister_;
+};
+
+struct WireRow {
+    const char* name;
+    bool hex;
+    const char* line;
+    const char* suffix;
+    std::string wire;
+};
+
+void PrintTo(const WireRow& r, std::ostream* os) {
+    *os << r.name;
+}
+
+class AppWireE2E : public AppE2E, public ::testing::WithParamInterface<WireRow> {};
+
+TEST_P(AppWireE2E, TheDeviceReceivesExactlyTheEncodedBytes) {
+    const WireRow& r = GetParam();
+    ASSERT_NO_FATAL_FAILURE(Connect());
+    (r.hex ? form->RBHEX : form->RBASCII)->click();
+    Type(QString::fromLatin1(r.line), QString::fromLatin1(r.suffix));
+    form->ButtonSend->click();
+    ASSERT_TRUE(vdev->waitForReceived(r.wire.size(), 3000)) << "got " << vdev->received().size() << " bytes";
+    // One more byte behind it shows that nothing else went out in between.
+    Type(r.hex ? QStringLiteral("2E") : QStringLiteral("."), QString());
+    form->ButtonSend->click();
+    ASSERT_TRUE(vdev->waitForReceived(r.wire.size() + 1, 3000));
+    EXPECT_EQ(vdev->received(), r.wire + ".");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, AppWireE2E,
+    ::testing::Values(WireRow{"AsciiEscapes", false, "AT", "$0D$0A", "AT\r\n"},
+                      WireRow{"DollarInTheLineIsLiteral", false, "a$0D", "", "a$0D"},
+                      WireRow{"EscapeConsumesTwoCharacters", false, "x", "$G1$$$", std::string("x\x01\x00", 3)},
+                      WireRow{"HexPairs", true, "00 01 02 03 0D 0E 12 13", "",
+                              std::string("\x00\x01\x02\x03\x0D\x0E\x12\x13", 8)},
+                      WireRow{"HexWithoutSeparators", true, "0A0B", "", "\x0A\xB0"},
+                      WireRow{"HexSuffixAfterABlank", true, "01 02", " 03", "\x01\x02\x03"},
+                      WireRow{"XorAsTwoCharacters", false, "abc", "*[XOR_8 (0..n)]$0D", "abc*60\r"},
+                      WireRow{"SumAsOneRawByte", false, "abc", "$[SUM_8(0..n)]", "abc&"},
+                      WireRow{"HexChecksum", true, "01 02 03", " [SUM_8(0..n)]", "\x01\x02\x03\x06"}),
+    [](const ::testing::TestParamInfo<WireRow>& info) { return std::string(info.param.name); });
+
+TEST_F(AppE2E, EchoAnswerFilterAndCounters) {
+    ASSERT_NO_FATAL_FAILURE(Connect());
+    vdev->addReply("*", "OK\r");
+    form->VisTime->setChecked(true);
+
+    Type(QStringLiteral("AT"), QStringLiteral("$0D"));
+    form->ButtonSend->click();
+    ASSERT_TRUE(test::RunUntil([&] { return Log().contains(QStringLiteral("OK")); }));
+    const QString stamp = QStringLiteral(R"( \[ \d\d:\d\d:\d\d:\d\d\d %1 \] )");
+    const QRegularExpression first(QStringLiteral("^") + stamp.arg(">") + "AT\n" + stamp.arg("<") + "OK$");
+    EXPECT_TRUE(first.match(Log()).hasMatch()) << Log().toStdString();
+    EXPECT_EQ(form->StaticText3->text(), QStringLiteral("TX: 3 RX: 3"));
+    EXPECT_EQ(form->LSend->text(), QStringLiteral("Send: 1"));
+
+    // Behind the filter: the echo of ATI passes, the answers do not; everything is still sent and counted.
+    form->FiltrLog->setText(QStringLiteral("ATI"));
+    Type(QStringLiteral("AT"), QStringLiteral("$0D"));
+    form->ButtonSend->click();
+    ASSERT_TRUE(test::RunUntil([&] { return form->StaticText3->text() == QStringLiteral("TX: 6 RX: 6"); }));
+    Type(QStringLiteral("ATI"), QStringLiteral("$0D"));
+    form->ButtonSend->click();
+    // every answer read and its packet ended, so the filter has had its say on each
+    ASSERT_TRUE(test::RunUntil([&] {
+        return form->StaticText3->text() == QStringLiteral("TX: 10 RX: 9") && form->st.receive.RxLen == 0;
+    })) << form->StaticText3->text().toStdString();
+    const QRegularExpression all(first.pattern().chopped(1) + "\n" + stamp.arg(">") + "ATI$");
+    EXPECT_TRUE(all.match(Log()).hasMatch()) << Log().toStdString();
+    EXPECT_EQ(form->LSend->text(), QStringLiteral("Send: 3"));
+    EXPECT_EQ(vdev->received(), "AT\rAT\rATI\r");
+}
+
+// Bytes that arrived but were not read yet are thrown away by the next send: they never reach the log.
+TEST_F(AppE2E, ASendPurgesUnreadBytes) {
+    ASSERT_NO_FATAL_FAILURE(Connect());
+    form->RxTimer->stop();
+    vdev->send("JUNK");
+    ASSERT_TRUE(vdev->waitUntilSent(3000));
+    ASSERT_TRUE(test::RunUntil([&] { return serial.bytesWaiting() >= 4; })) << "the bytes are waiting on our side";
+    vdev->addReply("AT", "OK\r");
+
+    Type(QStringLiteral("AT"), QStringLiteral("$0D"));
+    form->ButtonSend->click();
+    form->RxTimer->start();
+    ASSERT_TRUE(test::RunUntil([&] { return Log().contains(QStringLiteral("OK")); })) << Log().toStdString();
+    EXPECT_EQ(Log(), QStringLiteral("AT\nOK"));
+    EXPECT_EQ(form->StaticText3->text(), QStringLiteral("TX: 3 RX: 3"));
+}
+
+TEST_F(AppE2E, AVanishedDeviceTurnsRedAndWithAutoConnectComesBackAndGetsTheLine) {
+    ASSERT_NO_FATAL_FAILURE(Connect());
+    vdev->vanish();
+    ASSERT_TRUE(ComPortTurns(colors::Red));
+    EXPECT_EQ(form->BTConnect->text(), QStringLiteral("Disconnect"));
+    EXPECT_FALSE(form->st.port.PortOpen);
+
+    Type(QStringLiteral("ATZ"), QStringLiteral("$0D"));
+    form->ButtonSend->click();
+    EXPECT_EQ(dialogs.openPortErrorShown, 1);
+
+    form->AutoConnect->setChecked(true);
+    ASSERT_TRUE(ComPortTurns(colors::Yellow));
+    form->SendAsReconn->setChecked(true);
+    ASSERT_TRUE(vdev->comeBack()) << vdev->lastError();
+    // The reopen pauses 2 s before the line goes out.
+    ASSERT_TRUE(test::RunUntil([&] { return vdev->received().size() >= 4; }, 6000));
+    EXPECT_EQ(vdev->received(), "ATZ\r");
+    EXPECT_EQ(Background(form->ComPort), colors::Lime);
+    EXPECT_TRUE(form->st.port.PortOpen);
+    EXPECT_EQ(form->BTConnect->text(), QStringLiteral("Disconnect"));
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(AppE2E, AVanishedDeviceWithAutoConnectWaitsYellow) {
+    form->AutoConnect->setChecked(true);
+    ASSERT_NO_FATAL_FAILURE(Connect());
+    vdev->vanish();
+    ASSERT_TRUE(ComPortTurns(colors::Yellow));
+    EXPECT_FALSE(form->st.port.PortOpen);
+    EXPECT_EQ(form->BTConnect->text(), QStringLiteral("Disconnect"));
+    form->MainStrCmd->setText(QStringLiteral("AT"));
+    form->ButtonSend->click();
+    EXPECT_EQ(dialogs.openPortErrorShown, 1);
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+} // namespace
+} // namespace trelvo
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
