@@ -64,9 +64,11 @@ void TForm1::StartStopClick() {
     StartStop->setText(QString::fromLatin1(logView_.StartStopCaption()));
     MainWindow->setVisible(!paused);
     SecondWindow->setVisible(paused);
+    // The log's lines, an empty line and the stop line; an empty log has no line to end.
     if (paused)
-        SecondWindow->setPlainText(MainWindow->toPlainText() + QStringLiteral("\n\n") +
-                                   QString::fromLatin1(kLogStopLine));
+        SecondWindow->setPlainText(
+            (MainWindow->document()->isEmpty() ? QString() : MainWindow->toPlainText() + QLatin1Char('\n')) +
+            QLatin1Char('\n') + QString::fromLatin1(kLogStopLine));
 }
 
 void TForm1::ShowLogFileState() {

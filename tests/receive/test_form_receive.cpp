@@ -1,0 +1,392 @@
+// The receive-and-log handlers of the main window over a scripted port and a manual clock: packets become entries
+// of MainWindow, the receive captions, the time-out arrows, pause and clear, the line limit, the log file.
+
+#include "app/updown.h"
+#include "support/form_fixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QtTest>
+
+#include <string>
+#include <vector>
+
+using namespace trelvo;
+using namespace trelvo::test;
+
+namespace {
+
+const QString kStop = QStringLiteral(">>>>>>>>>> STOP <<<<<<<<<<");
+const QString kLogName = QStringLiteral("LOG_2024 3 5 9 7 3.txt"); // the fixture clock's local time
+
+QByteArray ReadAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The window connected to the scripted port through its own handlers.
+class ReceiveWindow {
+public:
+    ReceiveWindow() : f(*fx.form) {
+        fx.ports.names = {"/dev/ttyUSB0"};
+        f.BTRescanClick();
+        f.BTConnectClick();
+    }
+
+    // Bytes that reach the port before the next tick.
+    void arrive(const std::string& bytes) { fx.serial.incoming += bytes; }
+    void tick(std::int64_t advanceMs = 1) {
+        fx.clock.advance(advanceMs);
+        f.RxTimerTimer();
+    }
+    // One packet: read at one tick, ended at the first tick after the time-out.
+    void packet(const std::string& bytes) {
+        arrive(bytes);
+        tick(1);
+        tick(f.st.receive.RxTimeOutMs + 1);
+    }
+    void housekeeping() { f.CustomFunctionsTimer(); }
+    QString shown() const { return f.MainWindow->toPlainText(); }
+    int lines() const { return f.MainWindow->document()->isEmpty() ? 0 : f.MainWindow->document()->blockCount(); }
+
+    FormFixture fx;
+    TForm1& f;
+};
+
+} // namespace
+
+class TestFormReceive : public QObject {
+    Q_OBJECT
+private slots:
+    void connectsThroughTheHandlers() {
+        ReceiveWindow w;
+        QVERIFY(w.f.st.port.PortOpen);
+        QVERIFY(w.fx.serial.isOpen);
+    }
+
+    void packetsBecomeEntries_data() {
+        QTest::addColumn<bool>("hex");
+        QTest::addColumn<bool>("time");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("shown");
+        const auto row = [](const char* name, bool hex, bool time, QByteArray bytes, QString shown) {
+            QTest::newRow(name) << hex << time << bytes << shown;
+        };
+        row("ASCII O K CR LF", false, false, "OK\r\n", "OK");
+        row("ASCII A CR B CR LF: two lines", false, false, "A\rB\r\n", "A\nB");
+        row("ASCII A NUL B", false, false, QByteArray("A\0B", 3), "A<NULL>");
+        row("ASCII A B C without a line end", false, false, "ABC", "AB");
+        row("ASCII LF only: no entry", false, false, "\n\n", "");
+        row("ASCII CP1251 letters", false, false, "\xC0\xE0\xA8\r", QStringLiteral(u"\u0410\u0430\u0401"));
+        row("HEX 00 01 0D", true, false, QByteArray("\x00\x01\x0D", 3), "00 01 0D");
+        row("HEX LF only is an entry", true, false, "\n", "0A");
+        row("ASCII with time", false, true, "OK\r\n", " [ 09:07:03:045 < ] OK");
+        row("HEX with time", true, true, "OK", " [ 09:07:03:045 < ] 4F 4B");
+        row("ASCII with time, LF only: no entry", false, true, "\n", "");
+    }
+    void packetsBecomeEntries() {
+        QFETCH(bool, hex);
+        QFETCH(bool, time);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, shown);
+        ReceiveWindow w;
+        (hex ? w.f.RBHEX : w.f.RBASCII)->click();
+        w.f.VisTime->setChecked(time);
+        w.packet(bytes.toStdString());
+        QCOMPARE(w.f.st.receive.RxLen, 0u);
+        w.housekeeping();
+        QCOMPARE(w.shown(), shown);
+        QCOMPARE(w.f.StaticText3->text(), QStringLiteral("TX: 0 RX: %1").arg(bytes.size()));
+        QCOMPARE(w.f.LRead->text(), QStringLiteral("Read: 1"));
+    }
+
+    // The view draws in batches; every entry still starts a line of its own, batch or no batch.
+    void entriesKeepTheirOwnLinesAcrossBatches() {
+        ReceiveWindow w;
+        w.packet("A\r\n");
+        w.housekeeping();
+        w.packet("B\r\n");
+        w.packet("C");
+        w.housekeeping();
+        w.housekeeping(); // nothing new: nothing drawn
+        w.packet("D\rE\r");
+        w.housekeeping();
+        QCOMPARE(w.shown(), QStringLiteral("A\nB\n\nD\nE")); // "C" alone is the empty entry
+        QCOMPARE(w.lines(), 5);
+    }
+
+    void aPacketCollectedWhenTheModeChangesIsRenderedInTheNewMode() {
+        ReceiveWindow w;
+        w.arrive("AB");
+        w.tick(1);
+        w.f.RBHEX->click();
+        w.tick(1);
+        w.housekeeping();
+        QCOMPARE(w.shown(), QStringLiteral("41 42"));
+    }
+
+    void theFilterHoldsBackWhatDoesNotMatch() {
+        ReceiveWindow w;
+        w.f.FiltrLog->setText(QStringLiteral("OK"));
+        w.packet("ERROR\r\n");
+        w.packet("OK 1\r\n");
+        w.f.FiltrLog->setText(QStringLiteral("< ]")); // the prefix is part of the entry
+        w.packet("plain\r\n");
+        w.f.VisTime->setChecked(true);
+        w.packet("stamped\r\n");
+        w.housekeeping();
+        QCOMPARE(w.shown(), QStringLiteral("OK 1\n [ 09:07:03:045 < ] stamped"));
+        QCOMPARE(w.f.st.receive.RenderedPackets, 4); // filtered or not, each packet was rendered
+    }
+
+    void theTimeOutFramesThePackets() {
+        ReceiveWindow w;
+        for (int i = 0; i < 10; ++i)
+            w.f.TimeOutRx->press(true);
+        QCOMPARE(w.f.st.receive.RxTimeOutMs, 10);
+        w.arrive("AB");
+        w.tick(1);
+        w.arrive("CD");
+        w.tick(10); // bytes waiting: a tick that reads never ends the packet
+        w.tick(10); // 10 ms of silence is not more than 10
+        w.housekeeping();
+        QCOMPARE(w.shown(), QString());
+        w.tick(1);
+        w.housekeeping();
+        QCOMPARE(w.shown(), QStringLiteral("ABC"));
+        QCOMPARE(w.f.LRead->text(), QStringLiteral("Read: 2"));
+    }
+
+    void receiveCaptions() {
+        ReceiveWindow w;
+        w.fx.serial.queueLimit = 2048;
+        const struct {
+            int gapMs;
+            const char* bytes;
+            QString min, max, transfer;
+        } reads[] = {
+            {1, "ab", QStringLiteral("MIN_T_W:  NA"), QStringLiteral("MAX_T_W: NA"), QStringLiteral("TX: 0 RX: 2")},
+            {7, "cde", QStringLiteral("MIN_T_W:  7"), QStringLiteral("MAX_T_W: 7"), QStringLiteral("TX: 0 RX: 5")},
+            {3, "f", QStringLiteral("MIN_T_W:  3"), QStringLiteral("MAX_T_W: 7"), QStringLiteral("TX: 0 RX: 6")},
+            {20, "g", QStringLiteral("MIN_T_W:  3"), QStringLiteral("MAX_T_W: 20"), QStringLiteral("TX: 0 RX: 7")},
+        };
+        int n = 0;
+        for (const auto& r : reads) {
+            w.arrive(r.bytes);
+            w.tick(r.gapMs);
+            ++n;
+            QCOMPARE(w.f.LRead->text(), QStringLiteral("Read: %1").arg(n));
+            QCOMPARE(w.f.MinTimeWait->text(), r.min);
+            QCOMPARE(w.f.MaxTimeWait->text(), r.max);
+            QCOMPARE(w.f.StaticText3->text(), r.transfer);
+        }
+        w.f.BTClrStat->click();
+        QCOMPARE(w.f.LRead->text(), QStringLiteral("Read: 0"));
+        QCOMPARE(w.f.LSend->text(), QStringLiteral("Send: 0"));
+        QCOMPARE(w.f.MinTimeWait->text(), QStringLiteral("MIN_T_W:  NA"));
+        QCOMPARE(w.f.MaxTimeWait->text(), QStringLiteral("MAX_T_W: NA"));
+        QCOMPARE(w.f.StaticText3->text(), QStringLiteral("TX: 0 RX: 7"));
+    }
+
+    void timeOutArrows_data() {
+        QTest::addColumn<QString>("presses"); // u = up, d = down
+        QTest::addColumn<int>("value");
+        QTest::addColumn<bool>("changed"); // TimeOutAns rewritten at all
+        QTest::newRow("down right after start") << "d" << 0 << false;
+        QTest::newRow("up once") << "u" << 1 << true;
+        QTest::newRow("up and down again") << "ud" << 0 << true;
+        QTest::newRow("to 10, then down") << "uuuuuuuuuud" << 5 << true;
+        QTest::newRow("to 10, then up") << "uuuuuuuuuuu" << 15 << true;
+        QTest::newRow("from 5 up") << "uuuuuuuuuudu" << 6 << true;
+    }
+    void timeOutArrows() {
+        QFETCH(QString, presses);
+        QFETCH(int, value);
+        QFETCH(bool, changed);
+        ReceiveWindow w;
+        const QColor before = Background(w.f.TimeOutAns);
+        for (QChar c : presses)
+            w.f.TimeOutRx->press(c == u'u');
+        QCOMPARE(w.f.st.receive.RxTimeOutMs, value);
+        QCOMPARE(w.f.TimeOutAns->text(), QStringLiteral("TimeOutRX: %1").arg(value));
+        if (!changed)
+            QCOMPARE(Background(w.f.TimeOutAns), before);
+        else
+            QCOMPARE(Background(w.f.TimeOutAns), value != 0 ? colors::Yellow : BtnFaceColor());
+    }
+
+    void pauseShowsASnapshotAndResumeShowsWhatCameMeanwhile_data() {
+        QTest::addColumn<QByteArrayList>("before");
+        QTest::addColumn<QString>("snapshot");
+        QTest::newRow("two entries") << QByteArrayList{"A\r\n", "B\r\n"} << QStringLiteral("A\nB\n\n") + kStop;
+        QTest::newRow("empty log") << QByteArrayList{} << QStringLiteral("\n") + kStop;
+    }
+    void pauseShowsASnapshotAndResumeShowsWhatCameMeanwhile() {
+        QFETCH(QByteArrayList, before);
+        QFETCH(QString, snapshot);
+        ReceiveWindow w;
+        for (const QByteArray& p : before)
+            w.packet(p.toStdString()); // not drawn yet: the snapshot still holds them
+        w.f.StartStop->click();
+        QCOMPARE(w.f.StartStop->text(), QStringLiteral(">"));
+        QCOMPARE(TForm1::Tag(w.f.StartStop), 1);
+        QVERIFY(w.f.MainWindow->isHidden());
+        QVERIFY(!w.f.SecondWindow->isHidden());
+        QCOMPARE(w.f.SecondWindow->toPlainText(), snapshot);
+
+        w.packet("C\r\n");
+        w.housekeeping();
+        QCOMPARE(w.f.SecondWindow->toPlainText(), snapshot);
+
+        w.f.StartStop->click();
+        QCOMPARE(w.f.StartStop->text(), QStringLiteral("||"));
+        QCOMPARE(TForm1::Tag(w.f.StartStop), 0);
+        QVERIFY(!w.f.MainWindow->isHidden());
+        QVERIFY(w.f.SecondWindow->isHidden());
+        QVERIFY(w.shown().endsWith(QStringLiteral("C")));
+        QCOMPARE(w.lines(), before.size() + 1);
+    }
+
+    void clearEmptiesOnlyTheLogWindow() {
+        ReceiveWindow w;
+        w.f.StartLog->click();
+        w.packet("A\r\n");
+        w.housekeeping();
+        w.f.StartStop->click(); // paused: the snapshot stays
+        const QString snapshot = w.f.SecondWindow->toPlainText();
+        w.packet("B\r\n"); // placed, not drawn yet: cleared with the rest
+        w.f.BTLog->click();
+        QCOMPARE(w.shown(), QString());
+        QCOMPARE(w.f.SecondWindow->toPlainText(), snapshot);
+        QCOMPARE(w.f.StaticText3->text(), QStringLiteral("TX: 0 RX: 6"));
+        w.f.StartStop->click();
+        w.housekeeping();
+        QCOMPARE(w.shown(), QString());
+        w.packet("C\r\n");
+        w.housekeeping();
+        QCOMPARE(w.shown(), QStringLiteral("C")); // on the first line, not after an empty one
+        w.f.StartLog->click();
+        QCOMPARE(ReadAll(w.fx.path(kLogName)), QByteArray("A\r\r\nB\r\r\nC\r\r\n"));
+    }
+
+    void theLogIsEmptiedAbove5000Lines_data() {
+        QTest::addColumn<int>("lines");
+        QTest::addColumn<bool>("paused");
+        QTest::newRow("5000 lines stay") << 5000 << false;
+        QTest::newRow("5001 lines go") << 5001 << false;
+        QTest::newRow("5001 lines go while paused") << 5001 << true;
+    }
+    void theLogIsEmptiedAbove5000Lines() {
+        QFETCH(int, lines);
+        QFETCH(bool, paused);
+        ReceiveWindow w;
+        if (paused) w.f.StartStop->click();
+        std::string chunk;
+        for (int i = 0; i < 750; ++i)
+            chunk += "A\r"; // 1500 bytes, not cut for size: one entry of 750 lines
+        int left = lines;
+        while (left > 0) {
+            const int n = std::min(left, 750);
+            w.packet(chunk.substr(0, 2 * static_cast<std::size_t>(n)));
+            left -= n;
+            if (left / 750 % 2 == 0) w.housekeeping(); // draw some batches on the way
+        }
+        w.housekeeping();
+        const bool cleared = lines > 5000;
+        QCOMPARE(w.lines(), cleared ? 0 : lines);
+        w.packet("B\r\n"); // one more line: 5001 now, or 1 after the clear
+        w.housekeeping();
+        QCOMPARE(w.shown(), cleared ? QStringLiteral("B") : QString());
+        w.packet("C\r\n");
+        w.housekeeping();
+        QCOMPARE(w.shown(), cleared ? QStringLiteral("B\nC") : QStringLiteral("C"));
+        if (paused) QCOMPARE(w.f.SecondWindow->toPlainText(), QStringLiteral("\n") + kStop);
+    }
+
+    void theLogFileHoldsExactlyWhatTheWindowShows() {
+        ReceiveWindow w;
+        QCOMPARE(w.f.StartLog->text(), QStringLiteral("Start Log"));
+        QCOMPARE(w.f.STLog->text(), QString::fromUtf8("Запись в файл не ведётся"));
+        w.packet("before\r\n"); // not recording yet
+
+        w.f.StartLog->click();
+        QCOMPARE(w.f.StartLog->text(), QStringLiteral("Pause Log"));
+        QCOMPARE(TForm1::Tag(w.f.StartLog), 1);
+        QCOMPARE(w.f.STLog->text(), QString::fromUtf8("Лог записывается в файл ") + kLogName);
+        w.packet("OK\r\n");
+        w.packet("A\rB\r\n");
+        w.packet("\xC0\xE0");
+        w.f.FiltrLog->setText(QStringLiteral("x"));
+        w.packet("held back\r\n");
+        w.f.FiltrLog->clear();
+        w.f.RBHEX->click();
+        w.packet(std::string("\x00\x01\x0D", 3));
+        w.f.VisTime->setChecked(true);
+        w.packet("Z");
+
+        w.f.StartLog->click(); // paused: complete on disk, without waiting for the window
+        QCOMPARE(w.f.StartLog->text(), QStringLiteral("Go Log"));
+        QCOMPARE(TForm1::Tag(w.f.StartLog), 0);
+        QCOMPARE(w.f.STLog->text(), QString::fromUtf8("Запись в файл лога приостановлена (") + kLogName + ")");
+        const QByteArray recorded = QByteArray("OK\r\r\n"
+                                               "A\r\nB\r\r\n"
+                                               "\xC0\r\n"
+                                               "00 01 0D\r\n") +
+                                    " [ 09:07:03:045 < ] 5A\r\n";
+        QCOMPARE(ReadAll(w.fx.path(kLogName)), recorded);
+
+        w.f.RBASCII->click();
+        w.f.VisTime->setChecked(false);
+        w.packet("paused\r\n");
+        w.f.StartLog->click(); // the same file goes on
+        QCOMPARE(w.f.StartLog->text(), QStringLiteral("Pause Log"));
+        w.packet("34");
+        QVERIFY(w.f.close());
+        QCOMPARE(ReadAll(w.fx.path(kLogName)), recorded + "3\r\n");
+        QCOMPARE(QDir(w.fx.dir.path()).entryList({QStringLiteral("LOG_*")}).size(), 1);
+        w.housekeeping();
+        QCOMPARE(w.shown(), QStringLiteral(u"before\nOK\nA\nB\n\u0410\n00 01 0D\n [ 09:07:03:045 < ] 5A\npaused\n3"));
+    }
+
+    void aLogFileThatCannotBeCreatedLeavesRecordingOff() {
+        ReceiveWindow w;
+        QVERIFY(QDir(w.fx.dir.path()).mkdir(kLogName)); // a directory of that name
+        w.f.StartLog->click();
+        QCOMPARE(w.fx.dialogs.messages.size(), std::size_t{1});
+        QCOMPARE(w.f.StartLog->text(), QStringLiteral("Start Log"));
+        QCOMPARE(TForm1::Tag(w.f.StartLog), 0);
+        QCOMPARE(w.f.STLog->text(), QString::fromUtf8("Запись в файл не ведётся"));
+        w.packet("OK\r\n");
+        w.housekeeping();
+        QCOMPARE(w.shown(), QStringLiteral("OK"));
+        QCOMPARE(w.fx.dialogs.messages.size(), std::size_t{1});
+    }
+
+    void nothingIsReadWhileThePortIsClosed() {
+        ReceiveWindow w;
+        w.arrive("AB");
+        w.tick(1);
+        w.f.BTConnectClick(); // disconnect: the part packet stays in RxBuf
+        QVERIFY(!w.f.st.port.PortOpen);
+        QCOMPARE(w.f.st.receive.RxLen, 2u);
+        w.tick(100);
+        w.housekeeping();
+        QCOMPARE(w.shown(), QString());
+        w.f.BTConnectClick();
+        QVERIFY(w.f.st.port.PortOpen);
+        w.tick(1); // long silence since the last read: the kept packet is rendered at once
+        w.housekeeping();
+        QCOMPARE(w.shown(), QStringLiteral("A"));
+    }
+};
+
+QTEST_MAIN(TestFormReceive)
+#include "test_form_receive.moc"
