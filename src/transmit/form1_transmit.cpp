@@ -53,23 +53,28 @@ QListWidgetItem* SelectedItem(const QListWidget* list) {
     QListWidgetItem* item = list->currentItem();
     return item && item->isSelected() ? item : nullptr;
 }
+
+// Shows a picker list under its field with the focus in it.
+void ShowPicker(QListWidget* list) {
+    KeepUnselected(list);
+    list->show();
+    list->raise();
+    list->setFocus();
+}
+
+// Enter takes the selected item into the field (nothing selected: nothing happens); Esc only closes the list.
+void PickFromList(QListWidget* list, int key, QLineEdit* field) {
+    const QListWidgetItem* item = SelectedItem(list);
+    if (key != Qt::Key_Escape && !item) return;
+    if (key != Qt::Key_Escape) field->setText(item->text());
+    list->hide();
+    field->setFocus();
+}
+
 } // namespace
 
-void TForm1::ShowDirectiveList() {
-    KeepUnselected(LBTail);
-    LBTail->show();
-    LBTail->raise();
-    LBTail->setFocus();
-}
-
-void TForm1::LBTailKeyPress(int key) {
-    const QListWidgetItem* item = SelectedItem(LBTail);
-    if (key == Qt::Key_Escape || item) {
-        if (key != Qt::Key_Escape) AddStrCmd->setText(item->text());
-        LBTail->hide();
-        AddStrCmd->setFocus();
-    }
-}
+void TForm1::ShowDirectiveList() { ShowPicker(LBTail); }
+void TForm1::LBTailKeyPress(int key) { PickFromList(LBTail, key, AddStrCmd); }
 
 void TForm1::ReadOldCmd() {
     OldCmdList->clear();
@@ -82,20 +87,10 @@ void TForm1::ReadOldCmd() {
 
 void TForm1::ShowQuickHistory() {
     ReadOldCmd();
-    KeepUnselected(FastOldCmd);
-    FastOldCmd->show();
-    FastOldCmd->raise();
-    FastOldCmd->setFocus();
+    ShowPicker(FastOldCmd);
 }
 
-void TForm1::FastOldCmdKeyPress(int key) {
-    const QListWidgetItem* item = SelectedItem(FastOldCmd);
-    if (key == Qt::Key_Escape || item) {
-        if (key != Qt::Key_Escape) MainStrCmd->setText(item->text());
-        FastOldCmd->hide();
-        MainStrCmd->setFocus();
-    }
-}
+void TForm1::FastOldCmdKeyPress(int key) { PickFromList(FastOldCmd, key, MainStrCmd); }
 
 // The history view of the shared list. The button is never shown, but its toggle works.
 void TForm1::OldCommandsBTClick() {
@@ -118,10 +113,7 @@ void TForm1::OldCommandsBTClick() {
 void TForm1::LoadHistory() {
     const HistoryLoadResult r = st.historyFile.load(st.history);
     if (!r.message.empty()) svc_.dialogs.message(r.message);
-    for (const Bytes& item : HistoryItems(st.history)) {
-        OldCmdList->addItem(FromCp1251(item));
-        FastOldCmd->addItem(FromCp1251(item));
-    }
+    ReadOldCmd();
 }
 
 void TForm1::SaveHistory() {
