@@ -119,11 +119,16 @@ bool QtSerialDevice::applySettings(const PortDcb& dcb) {
 }
 
 std::uint32_t QtSerialDevice::bytesWaiting() {
-    if (!port_->isOpen() || releaseIfGone()) return 0;
-    // The event loop may not have run since the bytes arrived: take what the system already holds, without waiting.
-    for (int pull = 0; pull < kMaxPullsPerCall && port_->bytesAvailable() < inQueue_; ++pull)
-        if (!port_->waitForReadyRead(0)) break;
-    if (port_->error() == QSerialPort::TimeoutError) port_->clearError();
+    if (!port_->isOpen()) return 0;
+    // With a queue's worth already taken from the system, neither the system nor the hang-up check is asked: in a
+    // flood this is called for every buffer, and each poll of a pseudo-terminal waits for its kernel worker.
+    if (port_->bytesAvailable() < inQueue_) {
+        if (releaseIfGone()) return 0;
+        // The event loop may not have run since the bytes arrived: take what the system holds, without waiting.
+        for (int pull = 0; pull < kMaxPullsPerCall && port_->bytesAvailable() < inQueue_; ++pull)
+            if (!port_->waitForReadyRead(0)) break;
+        if (port_->error() == QSerialPort::TimeoutError) port_->clearError();
+    }
     return static_cast<std::uint32_t>(
         std::min<qint64>(port_->bytesAvailable(), std::numeric_limits<std::uint32_t>::max()));
 }
