@@ -79,6 +79,8 @@ void TForm1::BuildDesign() {
     MainWindow->setUndoRedoEnabled(false);
     QFont logFont = DesignFont(11);
     logFont.setPointSize(8);
+    // Log text needs no ligatures or kerning; without shaping, laying out a flood of it costs about half.
+    logFont.setStyleStrategy(QFont::PreferNoShaping);
     MainWindow->setFont(logFont);
     MainWindow->setPlainText(QStringLiteral("MainWindow"));
     SecondWindow = Make<QPlainTextEdit>(client, "SecondWindow", {4, 28, 937, 382});
