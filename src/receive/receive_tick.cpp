@@ -28,9 +28,10 @@ bool NoteRead(RxState& rx, std::int64_t now) {
 // Takes in one more buffer within the same tick while the previous one was cut for size and more is waiting.
 // Nothing else of the tick is repeated: the read was already counted, and a tick that finds bytes never ends a
 // packet by silence, so only the size cut can apply.
-void TakeMoreBuffers(RxState& rx, ReceivePath& path, RxTickResult& result) {
+void TakeMoreBuffers(RxState& rx, ReceivePath& path, RxTickResult& result, std::int64_t tickStart) {
     for (int n = 1; n < rx.MaxBuffersPerTick; ++n) {
         if (!path.portOpen || rx.RxLen != 0) return;
+        if (path.clock.monotonicMs() - tickStart >= RxState::kMoreBuffersForMs) return;
         const std::uint32_t waiting = path.device.bytesWaiting();
         if (waiting == 0) return;
         if (ReadComInBufRx(rx, path, waiting) > 0) result.transferCaption = true;
@@ -65,7 +66,7 @@ RxTickResult RxTimerTimer(RxState& rx, ReceivePath& path) {
         if (silence > rx.RxTimeOutMs || cutBySize) {
             if (ReadBufRxInLog(rx, path)) ++result.packets;
         }
-        if (waiting > 0 && cutBySize) TakeMoreBuffers(rx, path, result);
+        if (waiting > 0 && cutBySize) TakeMoreBuffers(rx, path, result, now);
     }
     rx.RxBusy = false;
     return result;

@@ -34,6 +34,8 @@ struct RxState {
     std::int64_t RenderedPackets = 0; // since start, shown or filtered out; not reset with the statistics
     // A flood may fill several buffers in one tick; each is cut exactly as if it had been read by a tick of its own.
     int MaxBuffersPerTick = 32;
+    // ... and for this long at most: a read that has to wait for the system must not hold up the window.
+    static constexpr std::int64_t kMoreBuffersForMs = 2;
     Bytes scratch; // reused for the entry text, so a packet costs no allocation
 };
 

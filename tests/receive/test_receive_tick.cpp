@@ -297,3 +297,53 @@ TEST(ReceiveStatistics, RenderedPacketsCountEveryEntryBuiltAndNoOther) {
     r.tick(5);
     EXPECT_EQ(r.rx.RenderedPackets, static_cast<std::int64_t>(r.sink.entries.size()) + 1); // filtered out, yet built
 }
+
+// A port whose reads take time (the system made the read wait): a flood tick stops taking more buffers once its
+// time is up, and what is left is taken by the next ticks, in the same pieces.
+TEST(ReceiveFraming, AFloodTickStopsTakingBuffersWhenReadsAreSlow) {
+    class SlowReads final : public SerialDevice {
+    public:
+        SlowReads(FakeSerialDevice& dev, ManualClock& clock, int readMs) : dev_(dev), clock_(clock), readMs_(readMs) {}
+        bool open(const std::string& n) override { return dev_.open(n); }
+        void setQueueSizes(std::uint32_t i, std::uint32_t o) override { dev_.setQueueSizes(i, o); }
+        bool applySettings(const PortDcb& d) override { return dev_.applySettings(d); }
+        std::uint32_t bytesWaiting() override { return dev_.bytesWaiting(); }
+        std::uint32_t read(char* b, std::uint32_t n) override {
+            clock_.advance(readMs_);
+            return dev_.read(b, n);
+        }
+        std::uint32_t write(const char* d, std::uint32_t n) override { return dev_.write(d, n); }
+        void purge() override { dev_.purge(); }
+        void close() override { dev_.close(); }
+        SerialErrorKind lastErrorKind() const override { return dev_.lastErrorKind(); }
+        std::string lastErrorText() const override { return dev_.lastErrorText(); }
+
+    private:
+        FakeSerialDevice& dev_;
+        ManualClock& clock_;
+        int readMs_;
+    };
+    const struct {
+        int readMs;
+        int packetsInFirstTick;
+    } rows[] = {{0, 10}, {1, 2}, {2, 1}, {5, 1}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.readMs);
+        RxRig r;
+        SlowReads slow(r.dev, r.clock, row.readMs);
+        ReceivePath path{slow, r.portOpen, r.clock, r.counters, r.settings, r.sink, {}};
+        r.dev.queueLimit = 1u << 20;
+        r.dev.incoming = Bytes_(10 * 2048);
+        const RxTickResult first = RxTimerTimer(r.rx, path);
+        EXPECT_EQ(first.packets, row.packetsInFirstTick);
+        EXPECT_EQ(r.counters.RxBytes, row.packetsInFirstTick * 2048);
+        for (int i = 0; i < 20 && !r.dev.incoming.empty(); ++i) {
+            r.clock.advance(1);
+            RxTimerTimer(r.rx, path);
+        }
+        EXPECT_TRUE(r.dev.incoming.empty());
+        ASSERT_EQ(r.sink.entries.size(), 10u);
+        for (const Bytes& e : r.sink.entries)
+            EXPECT_EQ(e.size(), 2047u); // each piece 2048 bytes, the last character removed
+    }
+}
