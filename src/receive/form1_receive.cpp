@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTextCursor>
 
 namespace trelvo {
@@ -40,6 +41,8 @@ void TForm1::BTClrStatClick() {
 
 void TForm1::FlushLogView() {
     if (!logView_.hasPending()) return;
+    QScrollBar* bar = MainWindow->verticalScrollBar();
+    const bool following = bar->value() == bar->maximum(); // a user who scrolled back keeps his place
     QTextCursor end(MainWindow->document());
     end.movePosition(QTextCursor::End);
     end.beginEditBlock(); // one change for the view to lay out, not two
@@ -48,7 +51,7 @@ void TForm1::FlushLogView() {
     end.insertText(FromCp1251(logView_.pending()));
     end.endEditBlock();
     logView_.clearPending();
-    MainWindow->ensureCursorVisible();
+    if (following) bar->setValue(bar->maximum());
 }
 
 void TForm1::BTLogClick() {

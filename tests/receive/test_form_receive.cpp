@@ -14,6 +14,7 @@
 #include <QRadioButton>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QScrollBar>
 #include <QtTest>
 
 #include <string>
@@ -121,6 +122,20 @@ private slots:
         w.housekeeping();
         QCOMPARE(w.shown(), QStringLiteral("A\nB\n\nD\nE")); // "C" alone is the empty entry
         QCOMPARE(w.lines(), 5);
+    }
+
+    void theLogFollowsNewEntriesUnlessScrolledBack() {
+        ReceiveWindow w;
+        w.f.show();
+        QScrollBar* bar = w.f.MainWindow->verticalScrollBar();
+        for (int i = 0; i < 200; ++i) w.packet("line\r");
+        w.housekeeping();
+        QVERIFY(bar->maximum() > 0);
+        QCOMPARE(bar->value(), bar->maximum());
+        bar->setValue(0); // the user reads back
+        for (int i = 0; i < 50; ++i) w.packet("more\r");
+        w.housekeeping();
+        QCOMPARE(bar->value(), 0);
     }
 
     void aPacketCollectedWhenTheModeChangesIsRenderedInTheNewMode() {
