@@ -19,11 +19,10 @@ struct ShellState {
     int LogFontSize = 8;
     int CurrentList = 1;
     int EditCmdIndex = 0;
-    int ColorScheme = 0;
 };
 
-// Provisional until the subsystem cores land.
-struct SendStateStub {
+// The send modes' state. It moves into the transmit core when periodic, after-answer and file sending land.
+struct SendModeState {
     bool FileMode = false;
     bool HistoryListMode = false;
     bool PeriodTicked = false;
@@ -38,7 +37,7 @@ struct Form1State {
     SendState transmit;
     CmdHistory history;
     HistoryFile historyFile;
-    SendStateStub send;
+    SendModeState send;
     TransferCounters counters;
 };
 
