@@ -3,6 +3,7 @@
 #include "serial/qt_serial_device.h"
 
 #include "support/virtual_device_fixture.h"
+#include "support/line_settings.h"
 
 #include <gtest/gtest.h>
 
@@ -11,13 +12,7 @@
 namespace trelvo {
 namespace {
 
-PortDcb Dcb(std::uint32_t baud, std::uint8_t bits, std::uint8_t stop) {
-    PortDcb d;
-    d.BaudRate = baud;
-    d.ByteSize = bits;
-    d.StopBits = stop;
-    return d;
-}
+using test::Dcb;
 
 std::string AllByteValues(int times) {
     std::string bytes;

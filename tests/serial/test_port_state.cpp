@@ -3,6 +3,7 @@
 #include "support/fake_serial_device.h"
 #include "support/manual_clock.h"
 #include "support/recording_dialogs.h"
+#include "support/line_settings.h"
 
 #include <gtest/gtest.h>
 
@@ -11,13 +12,7 @@ namespace {
 
 using Log = std::vector<std::string>;
 
-PortDcb Dcb(std::uint32_t baud, std::uint8_t bits, std::uint8_t stopCode) {
-    PortDcb dcb;
-    dcb.BaudRate = baud;
-    dcb.ByteSize = bits;
-    dcb.StopBits = stopCode;
-    return dcb;
-}
+using test::Dcb;
 
 TEST(PortDcbFromBoxes, EveryDataAndStopBitCombinationSetsOnlyItsFourFields) {
     const std::pair<const char*, std::uint8_t> stops[] = {{"1", 0}, {"1,5", 1}, {"2", 2}};

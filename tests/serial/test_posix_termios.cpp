@@ -1,4 +1,5 @@
 #include "serial/posix_termios.h"
+#include "support/line_settings.h"
 
 #include <gtest/gtest.h>
 
@@ -19,13 +20,7 @@ termios Cooked() {
     return t;
 }
 
-PortDcb Dcb(std::uint32_t baud, std::uint8_t bits, std::uint8_t stop) {
-    PortDcb d;
-    d.BaudRate = baud;
-    d.ByteSize = bits;
-    d.StopBits = stop;
-    return d;
-}
+using test::Dcb;
 
 TEST(MakeLineTermios, EveryPossibleCombinationIsRawWithoutParityOrFlowControl) {
     const std::pair<int, tcflag_t> sizes[] = {{5, CS5}, {6, CS6}, {7, CS7}, {8, CS8}};
