@@ -154,6 +154,7 @@ void TForm1::ConnectHandlers() {
     connect(StartLog, &QPushButton::clicked, this, &TForm1::StartLogClick);
     connect(BTPalitra, &QPushButton::clicked, this, &TForm1::BTPalitraClick);
     connect(BtInfo, &QPushButton::clicked, this, &TForm1::BtInfoClick);
+    ConnectSendModes();
 
     WatchRenderSettings();
     connect(RxTimer, &QTimer::timeout, this, &TForm1::RxTimerTimer);

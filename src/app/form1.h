@@ -164,11 +164,20 @@ public:
     void ShowDirectiveList();
     void ShowQuickHistory();
 
-    // ---- send modes (plug points until the send modes land)
+    // ---- send modes
     void CheckSendDataAftAnswer(std::uint32_t waiting);
     void CheckSendDataAftConnect();
     void CustomFunctionsTimer();
     void TimerPeriodTimer();
+    void RBManualClick();
+    void RBAfterAnsClick();
+    void RBSelClick();
+    void RBPeriodClick();
+    void ButtonReadFileClick();
+    void SendStartClick();
+    void StartSendCommands();
+    void OldCmdListClick();
+    SendMode CurrentSendMode() const;
 
     // ---- receive and log
     void RxTimerTimer();
@@ -218,6 +227,15 @@ private:
     void LoadHistory();
     void SaveHistory();
     void CloseLogFile();
+    // Send modes.
+    void ConnectSendModes();
+    void ChooseSendMode(SendMode mode);
+    ScheduleInputs SendModeInputs() const;
+    void CarryOut(const SendAction& action);
+    void ArmPeriodTimer();
+    void RestartCyclicSending();
+    void LoadCommandFile();
+    void LeaveFileMode();
 
     Services svc_;
     LogView logView_;
