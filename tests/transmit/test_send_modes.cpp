@@ -79,6 +79,7 @@ TEST(SendModes, PeriodTimerSleepsUntilASendIsDue) {
 //   b<ms>  the same while a send is still running
 //   a      a packet released with nothing waiting; w with bytes waiting; B while a send is still running
 //   s      "Отправить из файла";  m<M|A|S|P> a mode button;  c<0|1> `CiklSend` changed;  n<k> the list now has k items
+//   f      "Назад": file mode ends
 // Actions: "-" nothing, "M" the command line, "1".."9" that file line, "!" the notice "Все команды отправлены".
 // Checks: ?i<k> FileLineIndex is k; ?on / ?off the period timer; ?T / ?F PeriodTicked.
 struct Scenario {
@@ -160,6 +161,9 @@ TEST_P(SendModeScenario, Steps) {
         case 'n':
             in.lines = std::stoul(arg);
             break;
+        case 'f':
+            s.FileMode = false;
+            break;
         case '?':
             if (arg[0] == 'i') {
                 EXPECT_EQ(s.FileLineIndex, std::stoul(arg.substr(1))) << step;
@@ -195,6 +199,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "t0=1 t101=2 t101=3 t101=! ?off ?F ?i0 t500=- c1 ?on ?T t0=1 t101=2"},
         Scenario{"FileOnceRestartedByStartButton", kP, true, 1, false, "100", "t0=1 t101=! ?off s=- ?on t101=1"},
         Scenario{"PeriodicIndexBeyondTheEnd", kP, true, 3, false, "100", "t0=1 t101=2 n1 t101=! ?i0"},
+        Scenario{"LeavingFileModeSendsTheCommandLine", kP, true, 3, false, "100", "t0=1 f t101=M ?i1"},
         Scenario{"BusySendLosesNoLine", kP, true, 2, false, "100", "t0=1 b101=- ?i1 t0=2"},
         // By hand: one line per press; the press after the last shows the notice and rewinds.
         Scenario{"ByHand", kM, true, 2, false, "1000", "s=1 s=2 s=! ?i0 s=1"},
