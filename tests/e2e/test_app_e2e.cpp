@@ -118,7 +118,9 @@ INSTANTIATE_TEST_SUITE_P(
                       WireRow{"HexSuffixAfterABlank", true, "01 02", " 03", "\x01\x02\x03"},
                       WireRow{"XorAsTwoCharacters", false, "abc", "*[XOR_8 (0..n)]$0D", "abc*60\r"},
                       WireRow{"SumAsOneRawByte", false, "abc", "$[SUM_8(0..n)]", "abc&"},
-                      WireRow{"HexChecksum", true, "01 02 03", " [SUM_8(0..n)]", "\x01\x02\x03\x06"}),
+                      WireRow{"HexChecksum", true, "01 02 03", " [SUM_8(0..n)]", "\x01\x02\x03\x06"},
+                      WireRow{"ModbusCrc", true, "01 03 00 00 00 0A", " [CRC16_MODBUS(0..n)]",
+                              std::string("\x01\x03\x00\x00\x00\x0A\xC5\xCD", 8)}),
     [](const ::testing::TestParamInfo<WireRow>& info) { return std::string(info.param.name); });
 
 TEST_F(AppE2E, EchoAnswerFilterAndCounters) {
