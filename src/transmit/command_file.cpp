@@ -54,7 +54,7 @@ private:
 
 } // namespace
 
-CommandFile ReadCommandFile(const std::filesystem::path& file, std::size_t chunkBytes) {
+CommandFile ReadCommandFile(const std::filesystem::path& file, std::size_t chunkBytes, std::uint64_t maxBytes) {
     CommandFile result;
     const std::string name = file.filename().string();
     errno = 0;
@@ -66,10 +66,19 @@ CommandFile ReadCommandFile(const std::filesystem::path& file, std::size_t chunk
     result.opened = true;
     LineSplitter splitter(result.lines);
     std::vector<char> chunk(std::max<std::size_t>(chunkBytes, 1));
+    std::uint64_t total = 0;
     while (!splitter.full()) {
+        if (total >= maxBytes) {
+            splitter.finish();
+            result.full = true;
+            return result;
+        }
+        const auto want = static_cast<std::streamsize>(std::min<std::uint64_t>(chunk.size(), maxBytes - total));
         errno = 0;
-        in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-        splitter.feed(chunk.data(), static_cast<std::size_t>(in.gcount()));
+        in.read(chunk.data(), want);
+        const auto got = static_cast<std::size_t>(in.gcount());
+        total += got;
+        splitter.feed(chunk.data(), got);
         if (in.bad()) {
             result.error = name + ": " + Reason(errno);
             return result;

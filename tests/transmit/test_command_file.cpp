@@ -71,6 +71,15 @@ INSTANTIATE_TEST_SUITE_P(
         FileRow{"BinaryWithNul", "a\0b\nc\0\0\r\n\xFF\0"s, {"a\0b"s, "c\0\0"s, "\xFF\0"s}, false}),
     [](const testing::TestParamInfo<FileRow>& info) { return std::string(info.param.name); });
 
+// A file without line ends is given up after the byte limit, however long it is; /dev/zero has no end at all.
+TEST(CommandFile, ReadingIsBoundedInBytes) {
+    if (!std::filesystem::exists("/dev/zero")) GTEST_SKIP() << "no endless file here";
+    const CommandFile f = ReadCommandFile("/dev/zero", 64 * 1024, 1024 * 1024);
+    EXPECT_TRUE(f.full);
+    ASSERT_EQ(f.lines.size(), 1u);
+    EXPECT_EQ(f.lines[0], Bytes(kCommandLineMaxBytes, '\0'));
+}
+
 TEST(CommandFile, FailuresCarryTheReason) {
     const std::filesystem::path dir = testing::TempDir();
     const CommandFile missing = ReadCommandFile(dir / "trelvo_no_such_file");
