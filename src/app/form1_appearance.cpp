@@ -31,8 +31,10 @@ void TForm1::BTPalitraClick() {
     const Scheme& scheme = schemes[number];
     SetTag(BTPalitra, (number + 1) % 6);
     const std::initializer_list<QWidget*> six = {MainStrCmd, FastOldCmd, AddStrCmd, OldCmdList, LBTail, MainWindow};
-    for (QWidget* w : six) SetBackground(w, scheme.background());
-    for (QWidget* w : six) SetTextColor(w, scheme.text());
+    for (QWidget* w : six)
+        SetBackground(w, scheme.background());
+    for (QWidget* w : six)
+        SetTextColor(w, scheme.text());
 }
 
 void TForm1::SriftClick(bool up) {
@@ -46,6 +48,8 @@ void TForm1::SriftClick(bool up) {
     }
 }
 
-void TForm1::BtInfoClick() { svc_.dialogs.showInfo(); }
+void TForm1::BtInfoClick() {
+    svc_.dialogs.showInfo();
+}
 
 } // namespace trelvo

@@ -18,8 +18,7 @@ namespace trelvo {
 namespace {
 
 // Calls visit(box, widget) for every control the rule places.
-template <class Visit>
-void ForEachPlaced(TForm1& f, MainLayout& l, Visit visit) {
+template <class Visit> void ForEachPlaced(TForm1& f, MainLayout& l, Visit visit) {
     const std::initializer_list<std::pair<Box*, QWidget*>> single = {
         {&l.Panel1, f.Panel1},
         {&l.FiltrLog, f.FiltrLog},
@@ -59,8 +58,10 @@ void ForEachPlaced(TForm1& f, MainLayout& l, Visit visit) {
         {&l.StaticText1, f.StaticText1},
         {&l.StaticText3, f.StaticText3},
     };
-    for (const auto& [box, widget] : single) visit(*box, widget);
-    for (std::size_t i = 1; i <= 12; ++i) visit(l.HelpTexts[i], f.HelpTexts[i]);
+    for (const auto& [box, widget] : single)
+        visit(*box, widget);
+    for (std::size_t i = 1; i <= 12; ++i)
+        visit(l.HelpTexts[i], f.HelpTexts[i]);
     for (std::size_t i = 1; i <= 48; ++i) {
         visit(l.CmdButtons[i], f.CmdButtons[i]);
         visit(l.CmdEdits[i], f.CmdEdits[i]);

@@ -66,7 +66,8 @@ MainLayout LayOutMainWindow(const MainLayout& now, const LayoutBase& base, int w
     l.LBTail.left = l.AddStrCmd.left;
     // A loaded command file gives the list name the width up to the file button, as loading the file does.
     if (fileMode) l.STListName.width = l.STListName.left + l.ButtonReadFile.left - 20;
-    for (int i = 1; i <= 12; ++i) l.HelpTexts[i].left = d.HelpTexts[i].left + dw;
+    for (int i = 1; i <= 12; ++i)
+        l.HelpTexts[i].left = d.HelpTexts[i].left + dw;
 
     // The grid: each narrow column grows by a and shifts by a per column before it; the wide sixth column shifts
     // by 5a and grows by 2a.
@@ -87,16 +88,20 @@ MainLayout LayOutMainWindow(const MainLayout& now, const LayoutBase& base, int w
     l.StaticText1.width = l.CmdButtons[41].left + l.CmdButtons[41].width;
     l.StaticText3.left = l.AddStrCmd.left;
 
-    for (Box* b : {&l.Panel1, &l.FiltrLog, &l.Srift, &l.BTPalitra, &l.BTLog, &l.StartLog, &l.StartStop, &l.BtInfo,
-                   &l.MainWindow, &l.SecondWindow, &l.LogPanel, &l.MainPanel, &l.MainStrCmd, &l.Str1, &l.LPlus,
-                   &l.AddStrCmd, &l.Str2, &l.CBLists, &l.STListName, &l.ListNameEDT, &l.EditAllCmd, &l.DelList,
-                   &l.SaveF, &l.OldCommandsBT, &l.ListDec, &l.ButtonReadFile, &l.ListInc, &l.RBName, &l.RbData,
-                   &l.SendStart, &l.ButtonSend, &l.OldCmdList, &l.FastOldCmd, &l.LBTail, &l.STLog, &l.StaticText1,
+    for (Box* b : {&l.Panel1,     &l.FiltrLog,       &l.Srift,      &l.BTPalitra,    &l.BTLog,    &l.StartLog,
+                   &l.StartStop,  &l.BtInfo,         &l.MainWindow, &l.SecondWindow, &l.LogPanel, &l.MainPanel,
+                   &l.MainStrCmd, &l.Str1,           &l.LPlus,      &l.AddStrCmd,    &l.Str2,     &l.CBLists,
+                   &l.STListName, &l.ListNameEDT,    &l.EditAllCmd, &l.DelList,      &l.SaveF,    &l.OldCommandsBT,
+                   &l.ListDec,    &l.ButtonReadFile, &l.ListInc,    &l.RBName,       &l.RbData,   &l.SendStart,
+                   &l.ButtonSend, &l.OldCmdList,     &l.FastOldCmd, &l.LBTail,       &l.STLog,    &l.StaticText1,
                    &l.StaticText3})
         NoNegativeSize(*b);
-    for (Box& b : l.HelpTexts) NoNegativeSize(b);
-    for (Box& b : l.CmdButtons) NoNegativeSize(b);
-    for (Box& b : l.CmdEdits) NoNegativeSize(b);
+    for (Box& b : l.HelpTexts)
+        NoNegativeSize(b);
+    for (Box& b : l.CmdButtons)
+        NoNegativeSize(b);
+    for (Box& b : l.CmdEdits)
+        NoNegativeSize(b);
     return l;
 }
 

@@ -24,8 +24,8 @@ struct MainLayout {
     Box MainWindow, SecondWindow, LogPanel, MainPanel;
     // inside the bottom panel
     Box MainStrCmd, Str1, LPlus, AddStrCmd, Str2, CBLists, STListName, ListNameEDT, EditAllCmd, DelList, SaveF,
-        OldCommandsBT, ListDec, ButtonReadFile, ListInc, RBName, RbData, SendStart, ButtonSend, OldCmdList,
-        FastOldCmd, LBTail, STLog, StaticText1, StaticText3;
+        OldCommandsBT, ListDec, ButtonReadFile, ListInc, RBName, RbData, SendStart, ButtonSend, OldCmdList, FastOldCmd,
+        LBTail, STLog, StaticText1, StaticText3;
     std::array<Box, 13> HelpTexts{};  // [1..12]
     std::array<Box, 49> CmdButtons{}; // [1..48]
     std::array<Box, 49> CmdEdits{};   // [1..48]
@@ -43,7 +43,9 @@ struct LayoutBase {
 };
 
 // How much each narrow column of the command grid grows: the width change divided by 7, truncated toward zero.
-constexpr int GridStep(int widthChange) { return widthChange / 7; }
+constexpr int GridStep(int widthChange) {
+    return widthChange / 7;
+}
 
 // The layout for a client area of width x height, starting from the layout on screen now (`now`): steps that copy
 // another control's value read it as it stands at that point of the sequence. fileMode: a command file is loaded

@@ -46,7 +46,7 @@ private slots:
             f.BTPalitra->click();
             // the hidden lists take part too
             for (QWidget* w : std::initializer_list<QWidget*>{f.MainStrCmd, f.FastOldCmd, f.AddStrCmd, f.OldCmdList,
-                                                             f.LBTail, f.MainWindow}) {
+                                                              f.LBTail, f.MainWindow}) {
                 QCOMPARE(Background(w), expected[click][0]);
                 QCOMPARE(TextColor(w), expected[click][1]);
             }
@@ -68,10 +68,12 @@ private slots:
         QCOMPARE(size(), 9);
         f.Srift->press(false);
         QCOMPARE(size(), 8);
-        for (int i = 0; i < 100; ++i) f.Srift->press(true);
+        for (int i = 0; i < 100; ++i)
+            f.Srift->press(true);
         QCOMPARE(size(), 100);
         QCOMPARE(f.Srift->position(), 100);
-        for (int i = 0; i < 100; ++i) f.Srift->press(false);
+        for (int i = 0; i < 100; ++i)
+            f.Srift->press(false);
         QCOMPARE(size(), 2);
         QCOMPARE(f.st.shell.LogFontSize, 2);
         QCOMPARE(f.MainWindow->font().styleStrategy() & QFont::PreferNoShaping, QFont::PreferNoShaping);

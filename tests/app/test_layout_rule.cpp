@@ -44,7 +44,8 @@ LayoutBase Design() {
     d.LBTail = {668, 24, 261, 241};
     d.STLog = d.StaticText1 = {8, 272, 641, 17};
     d.StaticText3 = {668, 272, 261, 17};
-    for (int i = 1; i <= 12; ++i) d.HelpTexts[i] = {668, 72 + 16 * (i - 1), 261, 17};
+    for (int i = 1; i <= 12; ++i)
+        d.HelpTexts[i] = {668, 72 + 16 * (i - 1), 261, 17};
     for (int n = 1; n <= 48; ++n) {
         const int c = (n - 1) / 8;
         d.CmdButtons[n] = d.CmdEdits[n] = {8 + 88 * c, 72 + 24 * ((n - 1) % 8), c == 5 ? 201 : 89, 25};
@@ -86,15 +87,22 @@ TEST(LayoutRule, WidthChangeMovesAndStretchesAsTheTableSays) {
             EXPECT_EQ(l.STLog.width, 641 + r.dw);
             EXPECT_EQ(l.StaticText3, (Box{668 + r.dw, 272, 261, 17}));
             const MainLayout& d = Design().design;
-            for (auto [now, was] : {std::pair{l.FiltrLog, d.FiltrLog}, {l.BTPalitra, d.BTPalitra}, {l.BtInfo, d.BtInfo},
-                                    {l.AddStrCmd, d.AddStrCmd}, {l.LBTail, d.LBTail}, {l.ListInc, d.ListInc},
-                                    {l.SaveF, d.SaveF}, {l.RbData, d.RbData}, {l.HelpTexts[12], d.HelpTexts[12]}})
+            for (auto [now, was] : {std::pair{l.FiltrLog, d.FiltrLog},
+                                    {l.BTPalitra, d.BTPalitra},
+                                    {l.BtInfo, d.BtInfo},
+                                    {l.AddStrCmd, d.AddStrCmd},
+                                    {l.LBTail, d.LBTail},
+                                    {l.ListInc, d.ListInc},
+                                    {l.SaveF, d.SaveF},
+                                    {l.RbData, d.RbData},
+                                    {l.HelpTexts[12], d.HelpTexts[12]}})
                 EXPECT_EQ(now, (Box{was.left + r.dw, was.top, was.width, was.height}));
             EXPECT_EQ(l.CmdButtons[1], (Box{8, 72, r.narrowWidth, 25}));
             EXPECT_EQ(l.CmdButtons[9].left, r.column2Left);
             EXPECT_EQ(l.CmdButtons[40], (Box{r.column5Left, 240, r.narrowWidth, 25}));
             EXPECT_EQ(l.CmdButtons[41], (Box{r.column6Left, 72, r.column6Width, 25}));
-            for (int n = 1; n <= 48; ++n) EXPECT_EQ(l.CmdEdits[n], l.CmdButtons[n]) << n;
+            for (int n = 1; n <= 48; ++n)
+                EXPECT_EQ(l.CmdEdits[n], l.CmdButtons[n]) << n;
         }
     }
 }
