@@ -132,8 +132,6 @@ void TForm1::closeEvent(QCloseEvent* event) {
         event->ignore();
 }
 
-void TForm1::CaptureLayoutBase() {}
-
 void TForm1::WatchEvents(QWidget* w) {
     w->installEventFilter(this);
     w->setMouseTracking(true);

@@ -191,7 +191,9 @@ public:
     void OutHelpHelp();
     void ClearHelp();
 
-    // ---- appearance
+    // ---- layout and appearance
+    // Lays the controls out for the window's present size.
+    void FormCanResize();
     void BTPalitraClick();
     void SriftClick(bool up);
     void BtInfoClick();
@@ -202,6 +204,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
