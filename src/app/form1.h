@@ -219,7 +219,8 @@ private:
     // Start-up and shutdown steps that other subsystems fill in.
     void CaptureLayoutBase();
     void LoadHistory();
-    void SaveHistory();
+    // False when the history file could not be written (the message has been shown).
+    bool SaveHistory();
     void CloseLogFile();
 
     Services svc_;
