@@ -112,7 +112,7 @@ void TForm1::FormCreate() {
 
 bool TForm1::FormClose() {
     // 1, 2
-    if (CmdStoreChanged() && svc_.dialogs.askSaveChanges() == SaveAnswer::Cancel) st.shell.ExitCancelled = true;
+    ExitCheck();
     // 3
     const bool vetoed = st.shell.ExitCancelled;
     if (!vetoed) {
@@ -172,6 +172,7 @@ void TForm1::ConnectHandlers() {
              ListInc, ListDec, ButtonReadFile, SendStart, ButtonSend, MainWindow->viewport(), SecondWindow->viewport(),
              LogPanel, Panel1, MainPanel})
         WatchEvents(w);
+    ConnectLibraryEditing();
     clearsHelp_ = {EditAllCmd, DelList, OldCommandsBT, ListInc, ListDec, ButtonReadFile, SendStart, ButtonSend,
                    MainStrCmd, AddStrCmd, MainWindow->viewport(), SecondWindow->viewport(), LogPanel, Panel1,
                    MainPanel};
@@ -224,16 +225,11 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         if (watched == LBTail) LBTail->hide();
         if (watched == FastOldCmd) FastOldCmd->hide();
         break;
-    case QEvent::MouseMove: {
-        const int k = Tag(watched);
-        if (k > 0 && k <= 48 && watched == CmdButtons[k])
-            ButtonCmdHelp(k);
-        else if (k > 0 && k <= 48 && watched == CmdEdits[k])
-            EditCmdHelp(k);
-        else if (clearsHelp_.contains(watched))
-            ClearHelp();
+    case QEvent::MouseMove:
+    case QEvent::FocusIn:
+    case QEvent::MouseButtonDblClick:
+        HelpEvent(watched, event);
         break;
-    }
     default:
         break;
     }
