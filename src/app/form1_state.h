@@ -1,6 +1,7 @@
 #pragma once
 // The main window's state, gathered per owner. Each subsystem's struct comes from its own core.
 
+#include "app/layout_rule.h"
 #include "common/cp1251.h"
 #include "receive/receive_tick.h"
 #include "serial/port_state.h"
@@ -20,6 +21,7 @@ struct ShellState {
     int LogFontSize = 8;
     int CurrentList = 1;
     int EditCmdIndex = 0;
+    ::trelvo::LayoutBase LayoutBase; // the design geometry the resize rule starts from
 };
 
 struct Form1State {

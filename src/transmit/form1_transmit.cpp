@@ -111,14 +111,15 @@ void TForm1::OldCommandsBTClick() {
 }
 
 void TForm1::LoadHistory() {
-    const HistoryLoadResult r = st.historyFile.load(st.history);
+    const HistoryLoadResult r = st.historyFile.load(st.history, svc_.clock.localTime());
     if (!r.message.empty()) svc_.dialogs.message(r.message);
     ReadOldCmd();
 }
 
-void TForm1::SaveHistory() {
+bool TForm1::SaveHistory() {
     const HistorySaveResult r = st.historyFile.save(st.history);
     if (!r.message.empty()) svc_.dialogs.message(r.message);
+    return r.status != HistorySaveStatus::Failed;
 }
 
 } // namespace trelvo
