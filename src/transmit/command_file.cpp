@@ -1,5 +1,7 @@
 #include "transmit/command_file.h"
 
+#include "common/safe_file.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <fstream>
@@ -57,6 +59,11 @@ private:
 CommandFile ReadCommandFile(const std::filesystem::path& file, std::size_t chunkBytes, std::uint64_t maxBytes) {
     CommandFile result;
     const std::string name = file.filename().string();
+    // A directory, a device or a named pipe is no command file; a pipe would even block the window while it opens.
+    if (const std::string why = NotRegularFileReason(file); !why.empty()) {
+        result.error = name + ": " + why;
+        return result;
+    }
     errno = 0;
     std::ifstream in(file, std::ios::binary);
     if (!in) {

@@ -15,11 +15,11 @@ namespace trelvo {
 inline constexpr std::size_t kCommandFileMaxLines = 500;
 inline constexpr std::size_t kCommandLineMaxBytes = 64 * 1024;
 // 500 lines of 64 KiB need half of this; the rest is for skipped line ends and cut tails. A file without line ends
-// (a disk image, /dev/zero) is thus given up within a fraction of a second instead of being read to its end.
+// (a disk image) is thus given up within a fraction of a second instead of being read to its end.
 inline constexpr std::uint64_t kCommandFileMaxBytes = 64ull * 1024 * 1024;
 
 struct CommandFile {
-    bool opened = false;      // false: nothing was read, and the list keeps what it held
+    bool opened = false;      // false: nothing was read (missing, refused, not a regular file); the list stays
     std::vector<Bytes> lines; // CP1251 bytes in file order, without their line ends
     bool full = false;        // 500 lines or 64 MiB were read (the rest, if any, is not): "Большой файл"
     std::string error;        // UTF-8: the file's name and the platform's reason; empty when all went well

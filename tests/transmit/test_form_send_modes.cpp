@@ -62,10 +62,10 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("three lines") << "" << QByteArray("A\nB\r\nC") << QStringList{"A", "B", "C"} << "";
         QTest::newRow("500 lines") << "" << QByteArray("X\n").repeated(500) << QStringList(500, "X") << "Большой файл";
-        // Not opened: the list keeps what it held (the history); unreadable: it holds what was read, nothing.
+        // Not opened: the list keeps what it held.
         QTest::newRow("missing") << "missing.txt" << QByteArray() << QStringList{"old"}
                                  << "missing.txt: No such file or directory";
-        QTest::newRow("directory") << "." << QByteArray() << QStringList{} << ".: Is a directory";
+        QTest::newRow("directory") << "." << QByteArray() << QStringList{"old"} << ".: это каталог, а не файл";
     }
     void loadAndLeaveACommandFile() {
         QFETCH(QString, file);
@@ -110,7 +110,7 @@ private slots:
             QVERIFY2(!w->isVisibleTo(&f), qPrintable(w->objectName()));
         for (QWidget* w : {(QWidget*)f.CBLists, (QWidget*)f.EditAllCmd, (QWidget*)f.RBName, (QWidget*)f.RbData})
             QVERIFY2(w->isVisibleTo(&f), qPrintable(w->objectName()));
-        QCOMPARE(f.st.send.FileLineIndex, items.isEmpty() ? 0u : 1u); // kept
+        QCOMPARE(f.st.send.FileLineIndex, 1u); // kept
     }
 
     // The QTimer runs only while a tick can send: in periodic mode, with the port open and a period set.
