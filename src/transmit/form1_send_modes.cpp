@@ -207,7 +207,7 @@ void TForm1::LeaveFileMode() {
     ButtonReadFile->setText(QString::fromUtf8("Из файла"));
     st.send.HistoryListMode = true;
     st.send.FileMode = false; // FileLineIndex keeps its value, and a running period timer goes on with MainStrCmd
-    STListName->setText(CBLists->currentText());
+    STListName->setText(FromCp1251(ListNameOf(GetCurrentList())));
     OldCmdList->clear();
     const QVariant hint = STListName->property(kHintOff);
     if (hint.isValid()) STListName->setToolTip(hint.toString());
