@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
@@ -21,9 +22,7 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 namespace trelvo {
@@ -72,30 +71,18 @@ private:
     std::unique_ptr<PortLister> lister_;
 };
 
+// Sends are strictly more than P ms apart on the clock, so n lines take at least (n - 1) * (P + 1) ms to arrive.
 TEST_F(SendModesE2E, PeriodicSendingArrivesAtThePeriod) {
-    std::mutex m;
-    std::vector<std::chrono::steady_clock::time_point> arrivals;
-    vdev->setReceiveCallback([&](std::string_view bytes) {
-        std::lock_guard lock(m);
-        for (const char c : bytes)
-            if (c == '\r') arrivals.push_back(std::chrono::steady_clock::now());
-    });
     form->MainStrCmd->setText(QStringLiteral("P"));
     form->PeriodTX->setText(QStringLiteral("100"));
+    QElapsedTimer elapsed;
+    elapsed.start();
     form->RBPeriod->click();
-    ASSERT_TRUE(test::RunUntil([&] { return Lines("P") >= 6; }, 5000)) << vdev->received();
+    ASSERT_TRUE(test::RunUntil([&] { return Lines("P") >= 5; }, 5000)) << vdev->received();
+    EXPECT_GE(elapsed.elapsed(), 4 * 100);
     form->RBManual->click();
     test::RunUntil([] { return false; }, 300); // nothing more goes out
-    std::lock_guard lock(m);
-    std::string expected;
-    for (std::size_t i = 0; i < arrivals.size(); ++i)
-        expected += "P\r";
-    EXPECT_EQ(vdev->received(), expected);
-    // Never faster than the period (a little slack for the device's own thread), nor stalled.
-    const double span = std::chrono::duration<double, std::milli>(arrivals.back() - arrivals.front()).count();
-    const double meanGap = span / static_cast<double>(arrivals.size() - 1);
-    EXPECT_GE(meanGap, 80.0);
-    EXPECT_LE(meanGap, 1000.0);
+    EXPECT_EQ(vdev->received().size(), Lines("P") * 2) << "only whole lines";
 }
 
 TEST_F(SendModesE2E, AfterAnswerKeepsAConversationGoing) {

@@ -1,5 +1,5 @@
 // The send modes in the main window over test doubles: loading and leaving a command file, the period timer's
-// wake-ups, the notice that ends a pass, the shared list, `PeriodTX`, and the hand-offs from connect and receive.
+// wake-ups and its notice, the shared list, `PeriodTX`, and a connect in file mode.
 
 #include "support/form_fixture.h"
 
@@ -20,13 +20,12 @@ using namespace trelvo::test;
 
 namespace {
 
-const std::string kAllSent = "Все команды отправлены";
-
 std::unique_ptr<FormFixture> Connected() {
     auto fx = std::make_unique<FormFixture>(false);
     fx->ports.names = {"/dev/ttyUSB0"};
     fx->build();
     fx->form->BTConnect->click();
+    fx->form->AddStrCmd->clear();
     return fx;
 }
 
@@ -37,17 +36,26 @@ QStringList Items(const QListWidget* list) {
     return items;
 }
 
-QString WriteFile(const FormFixture& fx, const QByteArray& content) {
-    const QString path = fx.path(QStringLiteral("commands.txt"));
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.write(content);
+// Writes `content` (unless `name` is given) and chooses the file in the dialog.
+QString Load(FormFixture& fx, const QByteArray& content, const QString& name = {}) {
+    const QString path = fx.path(name.isEmpty() ? QStringLiteral("commands.txt") : name);
+    if (name.isEmpty()) {
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(content);
+    }
+    fx.dialogs.fileAnswers.push_back(QFile::encodeName(path).toStdString());
+    fx.form->ButtonReadFile->click();
     return path;
 }
 
-void Load(FormFixture& fx, const QString& path) {
-    fx.dialogs.fileAnswers.push_back(QFile::encodeName(path).toStdString());
-    fx.form->ButtonReadFile->click();
+// The controls of the file view are shown and the others hidden, or the other way round.
+bool ShowsFileView(TForm1& f, bool on) {
+    for (QWidget* w : {(QWidget*)f.CiklSend, (QWidget*)f.STListName, (QWidget*)f.OldCmdList, (QWidget*)f.SendStart})
+        if (w->isVisibleTo(&f) != on) return false;
+    for (QWidget* w : {(QWidget*)f.CBLists, (QWidget*)f.EditAllCmd, (QWidget*)f.RBName, (QWidget*)f.RbData})
+        if (w->isVisibleTo(&f) == on) return false;
+    return f.ButtonReadFile->text() == (on ? "Назад" : "Из файла") && f.st.send.FileMode == on;
 }
 
 } // namespace
@@ -56,7 +64,7 @@ class TestFormSendModes : public QObject {
     Q_OBJECT
 private slots:
     void loadAndLeaveACommandFile_data() {
-        QTest::addColumn<QString>("file"); // "" the file written below, else a name in the working directory
+        QTest::addColumn<QString>("name"); // empty: a file with `content`; else a name in the working directory
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QStringList>("items");
         QTest::addColumn<QString>("message");
@@ -68,7 +76,7 @@ private slots:
         QTest::newRow("directory") << "." << QByteArray() << QStringList{"old"} << ".: это каталог, а не файл";
     }
     void loadAndLeaveACommandFile() {
-        QFETCH(QString, file);
+        QFETCH(QString, name);
         QFETCH(QByteArray, content);
         QFETCH(QStringList, items);
         QFETCH(QString, message);
@@ -76,123 +84,95 @@ private slots:
         TForm1& f = *fx->form;
         f.OldCmdList->addItem(QStringLiteral("old"));
         f.RBAfterAns->click();
-        const QString tooltip = f.STListName->toolTip();
+        const QString hint = f.STListName->toolTip();
+        f.ButtonReadFile->click(); // cancelled: nothing changes
+        QVERIFY(ShowsFileView(f, false));
 
-        fx->form->ButtonReadFile->click(); // cancelled: nothing changes
-        QCOMPARE(f.ButtonReadFile->text(), QStringLiteral("Из файла"));
-        QVERIFY(!f.st.send.FileMode);
-
-        const QString path = file.isEmpty() ? WriteFile(*fx, content) : fx->path(file);
-        Load(*fx, path);
-        QCOMPARE(f.ButtonReadFile->text(), QStringLiteral("Назад"));
-        QVERIFY(f.st.send.FileMode);
+        const QString path = Load(*fx, content, name);
+        QVERIFY(ShowsFileView(f, true));
         QVERIFY(!f.st.send.HistoryListMode);
         QCOMPARE(Items(f.OldCmdList), items);
         QCOMPARE(f.STListName->text(), path);
         QCOMPARE(f.STListName->width(), 552);
         QVERIFY(f.STListName->toolTip().isEmpty());
-        QVERIFY(f.CiklSend->isEnabled()); // after answer
-        for (QWidget* w : {(QWidget*)f.CiklSend, (QWidget*)f.STListName, (QWidget*)f.OldCmdList, (QWidget*)f.SendStart})
-            QVERIFY2(w->isVisibleTo(&f), qPrintable(w->objectName()));
-        for (QWidget* w : {(QWidget*)f.CBLists, (QWidget*)f.EditAllCmd, (QWidget*)f.RBName, (QWidget*)f.RbData})
-            QVERIFY2(!w->isVisibleTo(&f), qPrintable(w->objectName()));
+        QVERIFY(f.CiklSend->isEnabled());
         QCOMPARE(fx->dialogs.messages,
                  message.isEmpty() ? std::vector<std::string>{} : std::vector<std::string>{message.toStdString()});
 
         f.SendStart->click();
         f.ButtonReadFile->click();
-        QCOMPARE(f.ButtonReadFile->text(), QStringLiteral("Из файла"));
-        QVERIFY(!f.st.send.FileMode);
+        QVERIFY(ShowsFileView(f, false));
         QVERIFY(f.st.send.HistoryListMode);
         QCOMPARE(f.OldCmdList->count(), 0);
-        QCOMPARE(f.STListName->toolTip(), tooltip);
-        for (QWidget* w : {(QWidget*)f.CiklSend, (QWidget*)f.STListName, (QWidget*)f.OldCmdList, (QWidget*)f.SendStart})
-            QVERIFY2(!w->isVisibleTo(&f), qPrintable(w->objectName()));
-        for (QWidget* w : {(QWidget*)f.CBLists, (QWidget*)f.EditAllCmd, (QWidget*)f.RBName, (QWidget*)f.RbData})
-            QVERIFY2(w->isVisibleTo(&f), qPrintable(w->objectName()));
+        QCOMPARE(f.STListName->toolTip(), hint);
         QCOMPARE(f.st.send.FileLineIndex, 1u); // kept
     }
 
-    // The QTimer runs only while a tick can send: in periodic mode, with the port open and a period set.
+    // The QTimer runs only while a tick can send: in periodic mode, with the port open and a period set. It is off
+    // before the notice that ends a non-cyclic pass, and ticking CiklSend starts it again at once.
     void periodTimerWakesOnlyWhenASendCanBeDue() {
         auto fx = Connected();
         TForm1& f = *fx->form;
-        f.MainStrCmd->setText(QStringLiteral("AT"));
+        Load(*fx, "A\nB");
         f.RBPeriod->click();
-        QVERIFY(f.st.send.PeriodTimerOn);
         QVERIFY(f.TimerPeriod->isActive());
         f.TimerPeriodTimer(); // sends at once, then sleeps for the period
-        QCOMPARE(fx->serial.writes.size(), std::size_t{1});
         QCOMPARE(f.TimerPeriod->interval(), 1001);
-        f.PeriodTX->setText(QString());
+        f.PeriodTX->clear();
         QVERIFY(!f.TimerPeriod->isActive());
         f.PeriodTX->setText(QStringLiteral("10"));
         QCOMPARE(f.TimerPeriod->interval(), 11);
         f.RBManual->click();
-        QVERIFY(f.st.send.PeriodTimerOn);
-        QVERIFY(f.st.send.PeriodTicked);
-        QVERIFY(!f.TimerPeriod->isActive());
+        QVERIFY(f.st.send.PeriodTimerOn && f.st.send.PeriodTicked && !f.TimerPeriod->isActive());
         f.RBPeriod->click();
         f.BTConnect->click(); // disconnect
         QVERIFY(!f.TimerPeriod->isActive());
         f.BTConnect->click();
         QVERIFY(f.TimerPeriod->isActive());
-    }
 
-    // The end of a non-cyclic periodic pass: the timer is off before its notice; ticking CiklSend restarts it.
-    void periodicPassEndsWithTheNoticeAndRestartsCyclic() {
-        auto fx = Connected();
-        TForm1& f = *fx->form;
-        f.AddStrCmd->setText(QString());
-        Load(*fx, WriteFile(*fx, "A\nB"));
-        f.RBPeriod->click();
-        f.PeriodTX->setText(QStringLiteral("0"));
-        for (int i = 0; i < 3; ++i) {
-            fx->clock.advance(1);
+        for (int i = 0; i < 2; ++i) {
+            fx->clock.advance(11);
             f.TimerPeriodTimer();
         }
         QCOMPARE(fx->serial.written, std::string("AB"));
-        QCOMPARE(fx->dialogs.messages, std::vector<std::string>{kAllSent});
+        QCOMPARE(fx->dialogs.messages, std::vector<std::string>{"Все команды отправлены"});
         QVERIFY(!f.TimerPeriod->isActive());
         f.CiklSend->setChecked(true);
         QVERIFY(f.TimerPeriod->isActive());
-        fx->clock.advance(1);
-        f.TimerPeriodTimer();
-        QCOMPARE(fx->serial.written, std::string("ABA"));
     }
 
     // A line of the shared list: sent at once in "При выборе", otherwise copied into the command line.
     void oldCmdListClick_data() {
         QTest::addColumn<bool>("onSelection");
-        QTest::addColumn<int>("row");
+        QTest::addColumn<bool>("select");
         QTest::addColumn<QString>("mainStrCmd");
-        QTest::addColumn<QByteArray>("written");
-        QTest::newRow("on selection") << true << 1 << "typed" << QByteArray("B");
-        QTest::newRow("by hand") << false << 1 << "B" << QByteArray();
-        QTest::newRow("nothing selected") << true << -1 << "typed" << QByteArray();
+        QTest::addColumn<std::string>("written");
+        QTest::newRow("on selection") << true << true << "typed" << std::string("B");
+        QTest::newRow("by hand") << false << true << "B" << std::string();
+        QTest::newRow("nothing selected") << true << false << "typed" << std::string();
     }
     void oldCmdListClick() {
         QFETCH(bool, onSelection);
-        QFETCH(int, row);
+        QFETCH(bool, select);
         QFETCH(QString, mainStrCmd);
-        QFETCH(QByteArray, written);
+        QFETCH(std::string, written);
         auto fx = Connected();
         TForm1& f = *fx->form;
-        f.AddStrCmd->setText(QString());
-        Load(*fx, WriteFile(*fx, "A\nB\n"));
+        Load(*fx, "A\nB\n");
         (onSelection ? f.RBSel : f.RBManual)->click();
         f.show();
         QVERIFY(QTest::qWaitForWindowActive(&f));
         f.MainStrCmd->setText(QStringLiteral("typed"));
-        if (row >= 0) {
-            const QRect item = f.OldCmdList->visualItemRect(f.OldCmdList->item(row));
+        if (select) {
+            const QRect item = f.OldCmdList->visualItemRect(f.OldCmdList->item(1));
             QTest::mouseClick(f.OldCmdList->viewport(), Qt::LeftButton, {}, item.center());
+            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.MainStrCmd));
+        } else {
+            f.OldCmdListClick();
         }
-        f.OldCmdListClick(); // a click that selects nothing reaches the handler too
         QCOMPARE(f.MainStrCmd->text(), mainStrCmd);
-        QCOMPARE(QByteArray::fromStdString(fx->serial.written), written.repeated(row >= 0 ? 2 : 1));
+        QCOMPARE(fx->serial.written, written);
         QVERIFY(f.OldCmdList->isEnabled());
-        if (row >= 0) QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.MainStrCmd));
     }
 
     void periodTakesDigitsAndBackspaceOnly() {
@@ -204,27 +184,14 @@ private slots:
         QCOMPARE(fx.form->PeriodTX->text(), QStringLiteral("1234"));
     }
 
-    // A connect in file mode sends the first line; every answer then releases the next one.
-    void connectAndAnswersStepThroughTheFile() {
+    void aConnectInFileModeSendsTheNextLine() {
         FormFixture fx;
-        TForm1& f = *fx.form;
         fx.ports.names = {"/dev/ttyUSB0"};
-        f.BTRescanClick();
-        f.AddStrCmd->setText(QStringLiteral("$0D"));
-        Load(fx, WriteFile(fx, "A\nB\nC\n"));
-        f.RBAfterAns->click();
-        f.SendAsReconn->setChecked(true);
-        f.BTConnect->click();
+        fx.form->BTRescanClick();
+        Load(fx, "A\nB\n");
+        fx.form->SendAsReconn->setChecked(true);
+        fx.form->BTConnect->click();
         QCOMPARE(fx.serial.written, std::string("A\r"));
-        for (const char* answer : {"ok\r", "ok\r", "ok\r"}) {
-            fx.serial.incoming += answer;
-            fx.clock.advance(1);
-            f.RxTimerTimer(); // read
-            fx.clock.advance(1);
-            f.RxTimerTimer(); // silence: the packet ends and releases the next line
-        }
-        QCOMPARE(fx.serial.written, std::string("A\rB\rC\r"));
-        QCOMPARE(fx.dialogs.messages, std::vector<std::string>{kAllSent});
     }
 };
 

@@ -10,67 +10,19 @@ using namespace trelvo;
 namespace {
 
 TEST(SendModes, ModeButtonsEnable) {
+    using M = SendMode;
     struct Row {
-        SendMode mode;
+        M mode;
         bool history;
         ModeControls controls;
-        bool timer;
-    } rows[] = {
-        {SendMode::Manual, false, {true, true, false}, false},
-        {SendMode::Manual, true, {true, true, false}, false},
-        {SendMode::AfterAnswer, false, {true, true, true}, false},
-        {SendMode::AfterAnswer, true, {false, true, true}, false},
-        {SendMode::OnSelection, false, {true, false, false}, false},
-        {SendMode::OnSelection, true, {true, false, false}, false},
-        {SendMode::Period, false, {true, true, true}, true},
-        {SendMode::Period, true, {false, true, true}, true},
-    };
+    } rows[] = {{M::Manual, true, {true, true, false}},      {M::OnSelection, true, {true, false, false}},
+                {M::AfterAnswer, false, {true, true, true}}, {M::AfterAnswer, true, {false, true, true}},
+                {M::Period, false, {true, true, true}},      {M::Period, true, {false, true, true}}};
     for (const Row& r : rows) {
         SendModeState s;
         s.HistoryListMode = r.history;
         EXPECT_EQ(ChooseSendMode(s, r.mode), r.controls) << static_cast<int>(r.mode) << " " << r.history;
-        EXPECT_EQ(s.PeriodTimerOn, r.timer) << static_cast<int>(r.mode);
-    }
-}
-
-TEST(SendModes, ParsePeriod) {
-    const std::pair<const char*, std::optional<std::int32_t>> rows[] = {{"1000", 1000},
-                                                                        {"0", 0},
-                                                                        {"00007", 7},
-                                                                        {"99999", 99999},
-                                                                        {"", std::nullopt},
-                                                                        {"1x", std::nullopt},
-                                                                        {" 1", std::nullopt},
-                                                                        {"-1", std::nullopt},
-                                                                        {"123456", std::nullopt}};
-    for (const auto& [text, value] : rows)
-        EXPECT_EQ(ParsePeriod(text), value) << '"' << text << '"';
-}
-
-TEST(SendModes, PeriodTimerSleepsUntilASendIsDue) {
-    struct Row {
-        const char* name;
-        bool on;
-        SendMode mode;
-        bool portOpen;
-        std::optional<std::int32_t> period;
-        std::int64_t last, now;
-        std::optional<std::int64_t> wait;
-    } rows[] = {
-        {"due at once", true, SendMode::Period, true, 1000, 0, 1'000'000, 1},
-        {"just sent", true, SendMode::Period, true, 1000, 5000, 5000, 1001},
-        {"part of the period gone", true, SendMode::Period, true, 10, 5000, 5004, 7},
-        {"period 0", true, SendMode::Period, true, 0, 5000, 5000, 1},
-        {"timer off", false, SendMode::Period, true, 1000, 0, 5000, std::nullopt},
-        {"another mode", true, SendMode::AfterAnswer, true, 1000, 0, 5000, std::nullopt},
-        {"port closed", true, SendMode::Period, false, 1000, 0, 5000, std::nullopt},
-        {"no period", true, SendMode::Period, true, std::nullopt, 0, 5000, std::nullopt},
-    };
-    for (const Row& r : rows) {
-        SendModeState s;
-        s.PeriodTimerOn = r.on;
-        s.LastPeriodSendMs = r.last;
-        EXPECT_EQ(PeriodTimerWait(s, r.mode, r.period, r.portOpen, r.now), r.wait) << r.name;
+        EXPECT_EQ(s.PeriodTimerOn, r.mode == M::Period); // other modes leave it as it was
     }
 }
 
