@@ -121,7 +121,9 @@ void TForm1::BuildTopBar() {
     ComPort = Make<PortBox>(Panel1, "ComPort", {128, 2, 59, 21});
     ComPort->setToolTip(U("Port"));
     BaudRate = DropDown(Panel1, "BaudRate", {188, 2, 59, 21}, "BaudRate",
-                        {"1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"}, 0);
+                        {"1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200", "230400", "460800",
+                         "921600"},
+                        0);
     ComBits = DropDown(Panel1, "ComBits", {248, 2, 59, 21}, "Bits", {"5", "6", "7", "8"}, 3);
     ComStopBits = DropDown(Panel1, "ComStopBits", {308, 2, 59, 21}, "StopBit", {"1", "1,5", "2"}, 0);
     AutoConnect = Make<QCheckBox>(Panel1, "AutoConnect", {372, 4, 82, 17});
