@@ -153,7 +153,8 @@ public:
     void ShowConnection(const ConnectionView& view);
 
     // ---- transmit
-    void SendPortData(const QString& line);
+    // Held means the port is still writing and the line goes after; Draining means it was dropped.
+    SendStatus SendPortData(const QString& line);
     // The mode of the ASCII/HEX buttons, for sending and for showing what is received.
     TxMode Mode() const;
     void ButtonSendClick();
@@ -258,6 +259,10 @@ private:
     void LoadHistory();
     // False when the history file could not be written (the message has been shown).
     bool SaveHistory();
+    // Sending while the port drains a long line: the inputs of a send, and the port's report of bytes written.
+    SendContext TransmitContext();
+    void TransmitWritten(std::uint64_t count);
+    void ShowTransmitCounters();
     void CloseLogFile();
     // Send modes.
     void ConnectSendModes();

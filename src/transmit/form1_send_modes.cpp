@@ -224,10 +224,8 @@ void TForm1::CustomFunctionsTimer() {
     FastOldCmd->resize(MainStrCmd->width(), FastOldCmd->height());
     // 2, 3: the line limit (also while paused), the log file's flush, the clock
     const LogHousekeepingResult r = housekeeping_.tick(logView_, logFile_, svc_.clock);
-    if (r.clearView)
-        MainWindow->clear();
-    else
-        FlushLogView();
+    if (r.clearView) MainWindow->clear();
+    FlushLogView();
     if (r.logCaptions) ShowLogFileState();
     if (r.clockChanged) TextTime->setText(FromCp1251(r.clockText));
     // A cyclic periodic pass whose timer has stopped starts again. The state changes that can call for this do it

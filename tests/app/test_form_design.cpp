@@ -176,7 +176,8 @@ private slots:
 
     void boxesAndLists() {
         TForm1& f = *fx.form;
-        QCOMPARE(f.BaudRate->count(), 8);
+        QCOMPARE(f.BaudRate->count(), 11);
+        QCOMPARE(f.BaudRate->itemText(10), QStringLiteral("921600"));
         QCOMPARE(f.BaudRate->currentText(), QStringLiteral("1200"));
         QCOMPARE(f.BaudRate->itemText(7), QStringLiteral("115200"));
         QCOMPARE(f.ComBits->currentText(), QStringLiteral("8"));
