@@ -39,8 +39,10 @@ SendMode TForm1::CurrentSendMode() const {
 }
 
 ScheduleInputs TForm1::SendModeInputs() const {
+    // A send is dropped while one runs, or while the port still writes with another send already held.
+    const bool dropped = st.transmit.SendBusy || (st.transmit.held && svc_.serial.bytesToWrite() > 0);
     return ScheduleInputs{CurrentSendMode(), CiklSend->isChecked(), static_cast<std::size_t>(OldCmdList->count()),
-                          st.transmit.SendBusy};
+                          dropped};
 }
 
 void TForm1::ConnectSendModes() {

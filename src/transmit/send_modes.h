@@ -75,8 +75,8 @@ struct ScheduleInputs {
     SendMode mode = SendMode::Manual;
     bool cyclic = false;   // `CiklSend` ticked
     std::size_t lines = 0; // items in `OldCmdList`
-    // A send is still running (`SendBusy`). A scheduled step then does nothing and moves nothing: the send it
-    // asked for would be dropped, and a file line would be lost.
+    // A send asked for now would be dropped (`SendBusy`, or the port still writing with a send already held). A
+    // scheduled step then does nothing and moves nothing, so no file line is lost; the period stays due.
     bool sendBusy = false;
 };
 
