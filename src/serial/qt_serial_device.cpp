@@ -167,6 +167,9 @@ std::uint32_t QtSerialDevice::write(const char* data, std::uint32_t count) {
         return 0;
     }
     toReport_ += static_cast<std::uint64_t>(taken);
+    // What the driver takes at once leaves now, not at the next turn of the event loop; the rest drains from
+    // the write notifications. flush() never blocks.
+    port_->flush();
     return static_cast<std::uint32_t>(taken);
 }
 

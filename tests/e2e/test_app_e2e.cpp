@@ -154,17 +154,17 @@ TEST_F(AppE2E, EchoAnswerFilterAndCounters) {
     EXPECT_EQ(vdev->received(), "AT\rAT\rATI\r");
 }
 
-// Bytes that arrived but were not read yet are thrown away by the next send: they never reach the log.
 TEST_F(AppE2E, APortPathTypedIntoThePortBoxOpens) {
     form->ComPort->setCurrentIndex(-1); // no entry chosen: only the typed name can open the device
     form->ComPort->setEditText(QString::fromStdString(vdev->slavePath())); // /dev/pts/N, not in the list
     ASSERT_NO_FATAL_FAILURE(Connect());
     Type(QStringLiteral("AT"), QStringLiteral("$0D"));
     form->ButtonSend->click();
-    ASSERT_TRUE(vdev->waitForReceived(3, 3000));
+    ASSERT_TRUE(test::RunUntilReceived(vdev.device(), 3));
     EXPECT_EQ(vdev->received(), "AT\r");
 }
 
+// Bytes that arrived but were not read yet are thrown away by the next send: they never reach the log.
 TEST_F(AppE2E, ASendPurgesUnreadBytes) {
     ASSERT_NO_FATAL_FAILURE(Connect());
     form->RxTimer->stop();
