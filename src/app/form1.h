@@ -12,6 +12,8 @@
 #include <QSet>
 #include <array>
 #include <memory>
+#include <string>
+#include <string_view>
 
 class QCheckBox;
 class QComboBox;
@@ -190,6 +192,29 @@ public:
     void EditCmdHelp(int k);
     void OutHelpHelp();
     void ClearHelp();
+    // The store and the page of the command library. Texts are CP1251 bytes, numbers from 1, unchecked.
+    void WriteListCmd(int list);
+    void ClrListCmd(int list);
+    // Takes the page over into the current list and writes the whole file; false (after a message) on failure.
+    bool SaveCmdStore();
+    std::string GetCmdName(int list, int k) const;
+    std::string GetCmdLine(int list, int k) const;
+    void SetCmdName(int list, int k, std::string_view text);
+    void SetCmdLine(int list, int k, std::string_view text);
+    int GetCurrentList() const;
+    std::string CmdHelpLine(int list, int k, int line) const;
+    void SetCmdHelpLine(int list, int k, int line, std::string_view text);
+    std::string ListNameOf(int list) const;
+    void SetListName(int list, std::string_view text);
+    void RBNameClick();
+    void RbDataClick();
+    void CBListsClick(int index);
+    void CBListsDblClick();
+    void STListNameDblClick();
+    void ListIncClick();
+    void ListDecClick();
+    void DelListClick();
+    void SaveFClick();
 
     // ---- appearance
     void BTPalitraClick();
@@ -213,6 +238,7 @@ private:
     void ConnectHandlers();
     void WatchEvents(QWidget* w);
     void WatchRenderSettings();
+    void ConnectLibraryPage();
     // Start-up and shutdown steps that other subsystems fill in.
     void CaptureLayoutBase();
     void LoadHistory();

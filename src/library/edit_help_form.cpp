@@ -38,14 +38,16 @@ TFormEditHelpCmd::TFormEditHelpCmd(TForm1& main, QWidget* parent)
         TForm1::SetTag(e, i);
         Edits[static_cast<std::size_t>(i)] = e;
     }
-    for (int i = 1; i < 12; ++i) setTabOrder(Edits[i], Edits[i + 1]);
+    for (int i = 1; i < 12; ++i)
+        setTabOrder(Edits[i], Edits[i + 1]);
     setTabOrder(Edits[12], CmdName);
     setTabOrder(CmdName, CmdData);
     FormCreate();
 }
 
 void TFormEditHelpCmd::FormCreate() {
-    for (int i = 1; i <= 12; ++i) helpTexts_[i] = main_.HelpTexts[i];
+    for (int i = 1; i <= 12; ++i)
+        helpTexts_[i] = main_.HelpTexts[i];
     designWidth_ = width();
     designEditWidth_ = Edits[1]->width();
     designNameWidth_ = CmdName->width();
