@@ -155,6 +155,7 @@ void TForm1::ConnectHandlers() {
     connect(BTPalitra, &QPushButton::clicked, this, &TForm1::BTPalitraClick);
     connect(BtInfo, &QPushButton::clicked, this, &TForm1::BtInfoClick);
 
+    ConnectLibraryPage();
     WatchRenderSettings();
     connect(RxTimer, &QTimer::timeout, this, &TForm1::RxTimerTimer);
     connect(TimerPeriod, &QTimer::timeout, this, &TForm1::TimerPeriodTimer);

@@ -2,6 +2,8 @@
 // The main window's state, gathered per owner. Each subsystem's struct comes from its own core.
 
 #include "common/cp1251.h"
+#include "library/cmd_config_file.h"
+#include "library/cmd_store.h"
 #include "receive/receive_tick.h"
 #include "serial/port_state.h"
 #include "transmit/history.h"
@@ -39,6 +41,8 @@ struct Form1State {
     HistoryFile historyFile;
     SendModeState send;
     TransferCounters counters;
+    CmdStore cmdStore;
+    CmdConfigFile cmdConfig;
 };
 
 } // namespace trelvo
