@@ -155,6 +155,17 @@ TEST_F(AppE2E, EchoAnswerFilterAndCounters) {
 }
 
 // Bytes that arrived but were not read yet are thrown away by the next send: they never reach the log.
+TEST_F(AppE2E, ACommandButtonOnSelectionPutsItsCommandOnTheLine) {
+    ASSERT_NO_FATAL_FAILURE(Connect());
+    form->SetCmdLine(1, 17, "AT+GMR");
+    form->ReadListCmd(1);
+    form->AddStrCmd->setText(QStringLiteral("$0D"));
+    form->RBSel->click();
+    form->CmdButtons[17]->click();
+    ASSERT_TRUE(vdev->waitForReceived(7, 3000)) << "got " << vdev->received().size() << " bytes";
+    EXPECT_EQ(vdev->received(), "AT+GMR\r");
+}
+
 TEST_F(AppE2E, ASendPurgesUnreadBytes) {
     ASSERT_NO_FATAL_FAILURE(Connect());
     form->RxTimer->stop();
