@@ -42,7 +42,9 @@ public:
     void showInfo() override {}
 };
 
-double Ms(std::chrono::steady_clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double Ms(std::chrono::steady_clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
 double TimeMs(const std::function<void()>& f) {
     const auto t0 = std::chrono::steady_clock::now();
@@ -58,7 +60,8 @@ void Report(const char* what, std::vector<double> ms) {
 
 Bytes Text(std::size_t n, int seed) {
     Bytes t(n, 'A');
-    for (std::size_t i = 0; i < n; ++i) t[i] = static_cast<char>('A' + (i + static_cast<std::size_t>(seed)) % 26);
+    for (std::size_t i = 0; i < n; ++i)
+        t[i] = static_cast<char>('A' + (i + static_cast<std::size_t>(seed)) % 26);
     return t;
 }
 
@@ -71,7 +74,8 @@ void FillLibrary(CmdStore& s) {
         for (int k = 1; k <= kCmdsPerList; ++k) {
             r.setCmdLine(k, Text(kCmdLineCapacity, k));
             r.setCmdName(k, Text(kCmdNameCapacity, k + 1));
-            for (int j = 1; j <= kHelpLinesPerCmd; ++j) r.setHelpLine(k, j, Text(kHelpLineCapacity, j));
+            for (int j = 1; j <= kHelpLinesPerCmd; ++j)
+                r.setHelpLine(k, j, Text(kHelpLineCapacity, j));
         }
     }
 }
@@ -100,7 +104,8 @@ void CoreFigures(int runs) {
 
 Bytes FullHistoryFile() {
     CmdHistory h;
-    for (std::size_t k = 1; k <= kHistoryEntries; ++k) h.entry(k).setText(Text(254, static_cast<int>(k)));
+    for (std::size_t k = 1; k <= kHistoryEntries; ++k)
+        h.entry(k).setText(Text(254, static_cast<int>(k)));
     return HistoryToFileBytes(h);
 }
 

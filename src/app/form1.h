@@ -192,7 +192,8 @@ public:
     void EditCmdHelp(int k);
     void OutHelpHelp();
     void ClearHelp();
-    // The store and the page of the command library. Texts are CP1251 bytes, numbers from 1, unchecked.
+    // The store and the page of the command library. Texts are CP1251 bytes, numbers from 1; a number out of range
+    // reads as an empty text and stores nothing.
     void WriteListCmd(int list);
     void ClrListCmd(int list);
     // Takes the page over into the current list and writes the whole file; false (after a message) on failure.
@@ -216,7 +217,19 @@ public:
     void DelListClick();
     void SaveFClick();
 
-    // ---- appearance
+    // ---- command editing mode and help texts
+    bool EditMode() const; // kept in the tag of EditAllCmd, shown by its caption
+    void EditAllCmdClick();
+    void SaveEditTextCmd(int k);
+    void CancelExit();
+    // The first step of a close request: offers to save a changed library; sets ExitCancelled to keep the window.
+    void ExitCheck();
+    void ShowHelpAsFocus(int k);
+    void ShowWindowEdtHelp(int k);
+
+    // ---- layout and appearance
+    // Lays the controls out for the window's present size.
+    void FormCanResize();
     void BTPalitraClick();
     void SriftClick(bool up);
     void BtInfoClick();
@@ -227,6 +240,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -239,10 +253,15 @@ private:
     void WatchEvents(QWidget* w);
     void WatchRenderSettings();
     void ConnectLibraryPage();
+    void ConnectLibraryEditing();
+    // Pointer moves, focus and double clicks of the command page and the help area's clearing controls.
+    void HelpEvent(QObject* watched, QEvent* event);
+    void ShowCmdHelp(int k);
     // Start-up and shutdown steps that other subsystems fill in.
     void CaptureLayoutBase();
     void LoadHistory();
-    void SaveHistory();
+    // False when the history file could not be written (the message has been shown).
+    bool SaveHistory();
     void CloseLogFile();
 
     Services svc_;

@@ -1,6 +1,7 @@
 #pragma once
 // The main window's state, gathered per owner. Each subsystem's struct comes from its own core.
 
+#include "app/layout_rule.h"
 #include "common/cp1251.h"
 #include "library/cmd_config_file.h"
 #include "library/cmd_store.h"
@@ -21,6 +22,7 @@ struct ShellState {
     int LogFontSize = 8;
     int CurrentList = 1;
     int EditCmdIndex = 0;
+    ::trelvo::LayoutBase LayoutBase; // the design geometry the resize rule starts from
 };
 
 // The send modes' state. It moves into the transmit core when periodic, after-answer and file sending land.

@@ -78,8 +78,8 @@ bool QtSerialDevice::open(const std::string& name) {
     errorKind_ = SerialErrorKind::None;
     errorText_.clear();
     gone_ = false;
-    if (name.empty()) return fail(SerialErrorKind::BadArgument, "No port name given");
-    if (port_->isOpen()) return fail(SerialErrorKind::BadArgument, "The port is already open");
+    if (name.empty()) return fail(SerialErrorKind::BadArgument, "Не указано имя порта");
+    if (port_->isOpen()) return fail(SerialErrorKind::BadArgument, "Порт уже открыт");
 
     port_->setPortName(QString::fromStdString(name));
     port_->setReadBufferSize(kReadBufferBytes);
@@ -103,15 +103,15 @@ void QtSerialDevice::setQueueSizes(std::uint32_t inBytes, std::uint32_t) {
 
 bool QtSerialDevice::applySettings(const PortDcb& dcb) {
     if (gone_) return fail(SerialErrorKind::System, goneReason_);
-    if (!port_->isOpen()) return fail(SerialErrorKind::BadArgument, "The port is not open");
-    if (dcb.BaudRate == 0) return fail(SerialErrorKind::BadArgument, "Baud rate 0");
+    if (!port_->isOpen()) return fail(SerialErrorKind::BadArgument, "Порт не открыт");
+    if (dcb.BaudRate == 0) return fail(SerialErrorKind::BadArgument, "Скорость 0 бод");
     if (dcb.ByteSize < 5 || dcb.ByteSize > 8)
-        return fail(SerialErrorKind::BadArgument, std::to_string(dcb.ByteSize) + " data bits");
-    if (dcb.StopBits > 2) return fail(SerialErrorKind::BadArgument, "Unknown stop-bit setting");
+        return fail(SerialErrorKind::BadArgument, "Недопустимое число бит данных: " + std::to_string(dcb.ByteSize));
+    if (dcb.StopBits > 2) return fail(SerialErrorKind::BadArgument, "Неизвестное число стоп-бит");
     if (dcb.Parity != 0 || dcb.fParity || dcb.fOutxCtsFlow || dcb.fOutxDsrFlow || dcb.fDtrControl ||
         dcb.fDsrSensitivity || dcb.fOutX || dcb.fInX || dcb.fRtsControl || dcb.fErrorChar || dcb.fNull ||
         dcb.fAbortOnError)
-        return fail(SerialErrorKind::Unsupported, "Only no parity and no flow control are supported");
+        return fail(SerialErrorKind::Unsupported, "Поддерживается только работа без чётности и без управления потоком");
 
     const serial_platform::Outcome outcome = serial_platform::ApplyLineSettings(*port_, dcb);
     if (!outcome.ok()) return fail(outcome.kind, outcome.text);
@@ -144,7 +144,7 @@ std::uint32_t QtSerialDevice::write(const char* data, std::uint32_t count) {
         if (gone_)
             fail(SerialErrorKind::System, goneReason_);
         else
-            fail(SerialErrorKind::BadArgument, "The port is not open");
+            fail(SerialErrorKind::BadArgument, "Порт не открыт");
         return 0;
     }
     serial_platform::Outcome outcome;

@@ -74,7 +74,7 @@ Outcome ApplyLineSettings(QSerialPort& port, const PortDcb& dcb) {
         termios taken{};
         if (::tcgetattr(fd, &taken) != 0) return SystemError(errno);
         if (!posix::SameLineSettings(taken, wanted, pty))
-            return {SerialErrorKind::Unsupported, "The driver does not support these line settings"};
+            return {SerialErrorKind::Unsupported, "Драйвер не принимает эти параметры линии"};
     }
     if (HungUp(fd)) return SystemError(EIO);
     return {};

@@ -116,9 +116,10 @@ void TForm1::LoadHistory() {
     ReadOldCmd();
 }
 
-void TForm1::SaveHistory() {
+bool TForm1::SaveHistory() {
     const HistorySaveResult r = st.historyFile.save(st.history);
     if (!r.message.empty()) svc_.dialogs.message(r.message);
+    return r.status != HistorySaveStatus::Failed;
 }
 
 } // namespace trelvo

@@ -14,7 +14,9 @@ using namespace trelvo::test;
 
 namespace {
 
-bool Bold(const QWidget* w) { return w->font().bold(); }
+bool Bold(const QWidget* w) {
+    return w->font().bold();
+}
 
 } // namespace
 
