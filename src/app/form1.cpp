@@ -39,12 +39,13 @@ TForm1::TForm1(Services services, QWidget* parent) : QMainWindow(parent), svc_(s
     }
     FormCreate();
     ConnectHandlers();
+    svc_.serial.setBytesWrittenListener([this](std::uint64_t count) { TransmitWritten(count); });
     RxTimer->start();
     CustomFunctions->start();
     CheckConnect->start();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() { svc_.serial.setBytesWrittenListener({}); }
 
 void TForm1::FormCreate() {
     // The statistics start as the statistics button leaves them.
@@ -143,6 +144,7 @@ void TForm1::ConnectHandlers() {
     connect(StartLog, &QPushButton::clicked, this, &TForm1::StartLogClick);
     connect(BTPalitra, &QPushButton::clicked, this, &TForm1::BTPalitraClick);
     connect(BtInfo, &QPushButton::clicked, this, &TForm1::BtInfoClick);
+    ConnectSendModes();
 
     ConnectLibraryPage();
     WatchRenderSettings();
@@ -175,7 +177,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
         if (watched == MainStrCmd && (enter || key == Qt::Key_Escape)) {
             if (enter)
-                SendPortData(MainStrCmd->text());
+                ButtonSendClick();
             else
                 MainStrCmd->clear();
             return true;
