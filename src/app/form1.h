@@ -153,7 +153,8 @@ public:
     void ShowConnection(const ConnectionView& view);
 
     // ---- transmit
-    void SendPortData(const QString& line);
+    // Held means the port is still writing and the line goes after; Draining means it was dropped.
+    SendStatus SendPortData(const QString& line);
     // The mode of the ASCII/HEX buttons, for sending and for showing what is received.
     TxMode Mode() const;
     void ButtonSendClick();
@@ -166,11 +167,20 @@ public:
     void ShowDirectiveList();
     void ShowQuickHistory();
 
-    // ---- send modes (plug points until the send modes land)
+    // ---- send modes
     void CheckSendDataAftAnswer(std::uint32_t waiting);
     void CheckSendDataAftConnect();
     void CustomFunctionsTimer();
     void TimerPeriodTimer();
+    void RBManualClick();
+    void RBAfterAnsClick();
+    void RBSelClick();
+    void RBPeriodClick();
+    void ButtonReadFileClick();
+    void SendStartClick();
+    void StartSendCommands();
+    void OldCmdListClick();
+    SendMode CurrentSendMode() const;
 
     // ---- receive and log
     void RxTimerTimer();
@@ -192,7 +202,8 @@ public:
     void EditCmdHelp(int k);
     void OutHelpHelp();
     void ClearHelp();
-    // The store and the page of the command library. Texts are CP1251 bytes, numbers from 1, unchecked.
+    // The store and the page of the command library. Texts are CP1251 bytes, numbers from 1; a number out of range
+    // reads as an empty text and stores nothing.
     void WriteListCmd(int list);
     void ClrListCmd(int list);
     // Takes the page over into the current list and writes the whole file; false (after a message) on failure.
@@ -226,7 +237,9 @@ public:
     void ShowHelpAsFocus(int k);
     void ShowWindowEdtHelp(int k);
 
-    // ---- appearance
+    // ---- layout and appearance
+    // Lays the controls out for the window's present size.
+    void FormCanResize();
     void BTPalitraClick();
     void SriftClick(bool up);
     void BtInfoClick();
@@ -237,6 +250,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -256,8 +270,22 @@ private:
     // Start-up and shutdown steps that other subsystems fill in.
     void CaptureLayoutBase();
     void LoadHistory();
-    void SaveHistory();
+    // False when the history file could not be written (the message has been shown).
+    bool SaveHistory();
+    // Sending while the port drains a long line: the inputs of a send, and the port's report of bytes written.
+    SendContext TransmitContext();
+    void TransmitWritten(std::uint64_t count);
+    void ShowTransmitCounters();
     void CloseLogFile();
+    // Send modes.
+    void ConnectSendModes();
+    void ChooseSendMode(SendMode mode);
+    ScheduleInputs SendModeInputs() const;
+    void CarryOut(const SendAction& action);
+    void ArmPeriodTimer();
+    void RestartCyclicSending();
+    void LoadCommandFile();
+    void LeaveFileMode();
 
     Services svc_;
     LogView logView_;

@@ -77,11 +77,30 @@ public:
     std::string_view image() const;
     char* data() { return reinterpret_cast<char*>(lists_.get()); }
 
-    // What the dialogs reach the store by; texts are CP1251 and cut to the field's capacity.
-    void SetCmdLine(int list, int cmd, std::string_view text) { this->list(list).setCmdLine(cmd, text); }
-    Bytes GetCmdLine(int list, int cmd) const { return this->list(list).cmdLine(cmd); }
-    void SetCmdName(int list, int cmd, std::string_view text) { this->list(list).setCmdName(cmd, text); }
-    Bytes GetCmdName(int list, int cmd) const { return this->list(list).cmdName(cmd); }
+    // What the dialogs reach the store by; texts are CP1251 and cut to the field's capacity. A number out of range
+    // (a dialog opened with no command chosen) reads as an empty text and stores nothing.
+    static bool InRange(int list, int cmd = 1, int line = 1) {
+        return list >= 1 && list <= kCmdLists && cmd >= 1 && cmd <= kCmdsPerList && line >= 1 &&
+               line <= kHelpLinesPerCmd;
+    }
+    void SetCmdLine(int list, int cmd, std::string_view text) {
+        if (InRange(list, cmd)) this->list(list).setCmdLine(cmd, text);
+    }
+    Bytes GetCmdLine(int list, int cmd) const { return InRange(list, cmd) ? this->list(list).cmdLine(cmd) : Bytes(); }
+    void SetCmdName(int list, int cmd, std::string_view text) {
+        if (InRange(list, cmd)) this->list(list).setCmdName(cmd, text);
+    }
+    Bytes GetCmdName(int list, int cmd) const { return InRange(list, cmd) ? this->list(list).cmdName(cmd) : Bytes(); }
+    void SetHelpLine(int list, int cmd, int line, std::string_view text) {
+        if (InRange(list, cmd, line)) this->list(list).setHelpLine(cmd, line, text);
+    }
+    Bytes GetHelpLine(int list, int cmd, int line) const {
+        return InRange(list, cmd, line) ? this->list(list).helpLine(cmd, line) : Bytes();
+    }
+    void SetListName(int list, std::string_view text) {
+        if (InRange(list)) this->list(list).setListName(text);
+    }
+    Bytes GetListName(int list) const { return InRange(list) ? this->list(list).listName() : Bytes(); }
 
 private:
     std::unique_ptr<TCmdListRec[]> lists_;

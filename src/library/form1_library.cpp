@@ -50,10 +50,6 @@ QString Caption(QString text) {
     return text.replace(QLatin1Char('&'), QStringLiteral("&&"));
 }
 
-bool InEditMode(const QPushButton* editAllCmd) {
-    return TForm1::Tag(editAllCmd) != 0;
-}
-
 } // namespace
 
 void TForm1::LoadCmdStore() {
@@ -94,16 +90,16 @@ int TForm1::GetCurrentList() const {
     return st.shell.CurrentList;
 }
 std::string TForm1::CmdHelpLine(int list, int k, int line) const {
-    return st.cmdStore.list(list).helpLine(k, line);
+    return st.cmdStore.GetHelpLine(list, k, line);
 }
 void TForm1::SetCmdHelpLine(int list, int k, int line, std::string_view text) {
-    st.cmdStore.list(list).setHelpLine(k, line, text);
+    st.cmdStore.SetHelpLine(list, k, line, text);
 }
 std::string TForm1::ListNameOf(int list) const {
-    return st.cmdStore.list(list).listName();
+    return st.cmdStore.GetListName(list);
 }
 void TForm1::SetListName(int list, std::string_view text) {
-    st.cmdStore.list(list).setListName(text);
+    st.cmdStore.SetListName(list, text);
 }
 
 void TForm1::ReadListCmd(int list) {
@@ -192,7 +188,7 @@ void TForm1::STListNameDblClick() {
 
 void TForm1::ListIncClick() {
     ListDec->setEnabled(true);
-    if (InEditMode(EditAllCmd)) WriteListCmd(st.shell.CurrentList);
+    if (EditMode()) WriteListCmd(st.shell.CurrentList);
     if (st.shell.CurrentList >= kCmdLists) return;
     ReadListCmd(++st.shell.CurrentList);
     if (st.shell.CurrentList == kCmdLists) ListInc->setEnabled(false);
@@ -200,7 +196,7 @@ void TForm1::ListIncClick() {
 
 void TForm1::ListDecClick() {
     ListInc->setEnabled(true);
-    if (InEditMode(EditAllCmd)) WriteListCmd(st.shell.CurrentList);
+    if (EditMode()) WriteListCmd(st.shell.CurrentList);
     if (st.shell.CurrentList <= 1) return;
     ReadListCmd(--st.shell.CurrentList);
     if (st.shell.CurrentList == 1) ListDec->setEnabled(false);
@@ -228,6 +224,5 @@ void TForm1::ConnectLibraryPage() {
     CBLists->installEventFilter(new DoubleClickFilter(CBLists, [this] { CBListsDblClick(); }));
     STListName->installEventFilter(new DoubleClickFilter(STListName, [this] { STListNameDblClick(); }));
 }
-
 
 } // namespace trelvo

@@ -94,6 +94,25 @@ TEST(CmdListRec, ComparesTextsOnly) {
     EXPECT_EQ(Raw(*a)[102300], 9);
 }
 
+TEST(CmdStore, NumbersOutOfRangeReadEmptyAndStoreNothing) {
+    CmdStore s;
+    const std::string before(s.image());
+    const int rows[][3] = {{0, 1, 1}, {101, 1, 1}, {1, 0, 1}, {1, 49, 1}, {1, 1, 0}, {1, 1, 13}};
+    for (const auto& r : rows) {
+        if (r[2] == 1) {
+            s.SetCmdLine(r[0], r[1], "x");
+            s.SetCmdName(r[0], r[1], "x");
+            EXPECT_EQ(s.GetCmdLine(r[0], r[1]), "") << r[0] << "," << r[1];
+        }
+        if (r[1] == 1) s.SetListName(r[0] == 1 ? 0 : r[0], "x");
+        s.SetHelpLine(r[0], r[1], r[2], "x");
+        EXPECT_EQ(s.GetHelpLine(r[0], r[1], r[2]), "") << r[0] << "," << r[1] << "," << r[2];
+    }
+    EXPECT_TRUE(s.image() == before);
+    s.SetHelpLine(100, 48, 12, "h");
+    EXPECT_EQ(s.GetHelpLine(100, 48, 12), "h");
+}
+
 class CmdConfigTest : public testing::Test {
 protected:
     void SetUp() override {
