@@ -146,6 +146,7 @@ void TForm1::ConnectHandlers() {
     connect(BtInfo, &QPushButton::clicked, this, &TForm1::BtInfoClick);
     ConnectSendModes();
 
+    ConnectLibraryPage();
     WatchRenderSettings();
     connect(RxTimer, &QTimer::timeout, this, &TForm1::RxTimerTimer);
     connect(TimerPeriod, &QTimer::timeout, this, &TForm1::TimerPeriodTimer);

@@ -7,6 +7,7 @@
 #include "serial/qt_serial_device.h"
 
 #include "support/recording_dialogs.h"
+#include "support/sound_library.h"
 #include "support/virtual_device_fixture.h"
 
 #include <QApplication>
@@ -34,6 +35,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(cwd_.isValid());
         QDir::setCurrent(cwd_.path()); // the history file goes here
+        test::WriteSoundLibrary(cwd_.filePath(QStringLiteral("CmdConfig")));
         ASSERT_TRUE(vdev.start()) << vdev->lastError();
         lister_ = MakeSystemPortLister(vdev.directory(), "/dev/pts");
         form = std::make_unique<TForm1>(Services{serial, *lister_, clock_, dialogs});
@@ -152,6 +154,17 @@ TEST_F(AppE2E, EchoAnswerFilterAndCounters) {
     EXPECT_TRUE(all.match(Log()).hasMatch()) << Log().toStdString();
     EXPECT_EQ(form->LSend->text(), QStringLiteral("Send: 3"));
     EXPECT_EQ(vdev->received(), "AT\rAT\rATI\r");
+}
+
+TEST_F(AppE2E, ACommandButtonOnSelectionPutsItsCommandOnTheLine) {
+    ASSERT_NO_FATAL_FAILURE(Connect());
+    form->SetCmdLine(1, 17, "AT+GMR");
+    form->ReadListCmd(1);
+    form->AddStrCmd->setText(QStringLiteral("$0D"));
+    form->RBSel->click();
+    form->CmdButtons[17]->click();
+    ASSERT_TRUE(test::RunUntilReceived(vdev.device(), 7)) << "got " << vdev->received().size() << " bytes";
+    EXPECT_EQ(vdev->received(), "AT+GMR\r");
 }
 
 TEST_F(AppE2E, APortPathTypedIntoThePortBoxOpens) {
