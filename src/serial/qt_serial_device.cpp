@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace trelvo {
 
@@ -42,6 +43,9 @@ QtSerialDevice::QtSerialDevice() : port_(std::make_unique<QSerialPort>()) {
                 releaseIfGone();
         },
         Qt::QueuedConnection);
+    QObject::connect(port_.get(), &QSerialPort::readyRead, port_.get(), [this] {
+        if (readNotify_) readNotify_();
+    });
 }
 
 QtSerialDevice::~QtSerialDevice() {
@@ -157,6 +161,11 @@ void QtSerialDevice::purge() {
     if (!port_->isOpen()) return;
     port_->clear(QSerialPort::AllDirections);
     port_->clearError();
+}
+
+bool QtSerialDevice::setReadNotify(std::function<void()> notify) {
+    readNotify_ = std::move(notify);
+    return true;
 }
 
 void QtSerialDevice::close() {

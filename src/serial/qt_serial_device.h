@@ -31,6 +31,7 @@ public:
     std::uint32_t write(const char* data, std::uint32_t count) override;
     void purge() override;
     void close() override;
+    bool setReadNotify(std::function<void()> notify) override;
 
     SerialErrorKind lastErrorKind() const override { return errorKind_; }
     std::string lastErrorText() const override { return errorText_; }
@@ -43,6 +44,7 @@ private:
     bool releaseIfGone();
 
     std::unique_ptr<QSerialPort> port_;
+    std::function<void()> readNotify_;
     std::uint32_t inQueue_ = 2048;
     bool gone_ = false; // released because the device went away; calls fail with goneReason_ until the next open
     std::string goneReason_;

@@ -3,6 +3,7 @@
 // QSerialPort (qt_serial_device.*); tests use doubles.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace trelvo {
@@ -52,6 +53,14 @@ public:
     // Aborts pending operations and empties both queues.
     virtual void purge() = 0;
     virtual void close() = 0;
+
+    // Wake-up for the receive path: `notify` is called on the GUI thread whenever received bytes may have become
+    // waiting (an empty function stops the calls). Returns false when the device cannot tell; the receive path
+    // then polls.
+    virtual bool setReadNotify(std::function<void()> notify) {
+        (void)notify;
+        return false;
+    }
 
     virtual SerialErrorKind lastErrorKind() const = 0;
     // The platform's own reason for the last failure, for example "Permission denied".

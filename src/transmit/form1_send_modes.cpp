@@ -24,6 +24,7 @@ void TForm1::CustomFunctionsTimer() {
     if (r.logCaptions) ShowLogFileState();
     if (r.clockChanged) TextTime->setText(FromCp1251(r.clockText));
     // 4: restarting cyclic periodic sending arrives with file sending.
+    ScheduleHousekeeping();
 }
 void TForm1::TimerPeriodTimer() {}
 
