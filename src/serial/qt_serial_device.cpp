@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace trelvo {
 
@@ -54,6 +55,9 @@ QtSerialDevice::QtSerialDevice() : port_(std::make_unique<QSerialPort>()) {
             if (written_ && n > 0) written_(n);
         },
         Qt::QueuedConnection);
+    QObject::connect(port_.get(), &QSerialPort::readyRead, port_.get(), [this] {
+        if (readNotify_) readNotify_();
+    });
 }
 
 QtSerialDevice::~QtSerialDevice() {
@@ -192,6 +196,11 @@ void QtSerialDevice::purge() {
     port_->clear(QSerialPort::AllDirections);
     port_->clearError();
     toReport_ = 0;
+}
+
+bool QtSerialDevice::setReadNotify(std::function<void()> notify) {
+    readNotify_ = std::move(notify);
+    return true;
 }
 
 void QtSerialDevice::close() {
