@@ -286,6 +286,12 @@ private:
     void RestartCyclicSending();
     void LoadCommandFile();
     void LeaveFileMode();
+    // The receive and housekeeping timers wake only for work (form1_receive.cpp).
+    void StartReceiveTimers();
+    void WakeRxTimer();
+    void ScheduleRxTimer(bool keepPolling);
+    void ScheduleHousekeeping();
+    void ShowRxCaptions();
 
     Services svc_;
     LogView logView_;
@@ -297,6 +303,8 @@ private:
                         [this](std::uint32_t waiting) { CheckSendDataAftAnswer(waiting); }};
     ConnectionControl connection_{st.port, svc_.serial, svc_.clock, svc_.dialogs};
     QSet<const QObject*> clearsHelp_; // controls whose pointer-move empties the help area
+    bool rxWakeOnData_ = false;       // the port tells when bytes arrive; otherwise the receive tick polls
+    RxTickResult rxCaptions_;         // receive figures changed since they were last shown
 };
 
 } // namespace trelvo
