@@ -64,15 +64,14 @@ private slots:
     // Command 1 of list 1 has 12 help lines, command 2 none.
     void commandHelpUnderThePointerAndTheFocus() {
         FormFixture fx(false);
-        QByteArray lib = FreshLibrary();
         QStringList help;
-        for (int line = 1; line <= 12; ++line) {
+        for (int line = 1; line <= 12; ++line)
             help << QStringLiteral("help %1").arg(line);
-            PutText(lib, 1, kHelpLineAt(1, line), help.last().toLatin1());
-        }
-        PutText(lib, 1, kHelpLineAt(1, 7), QByteArray(151, 'h')); // longer than typing allows: shown in full
-        help[6] = QString(151, u'h');
-        WriteFile(fx.path("CmdConfig"), lib);
+        help[6] = QString(151, u'h'); // longer than typing allows: shown in full
+        WriteLibrary(fx.path("CmdConfig"), [&help](CmdStore& store) {
+            for (int line = 1; line <= 12; ++line)
+                store.list(1).setHelpLine(1, line, help[line - 1].toStdString());
+        });
         fx.build();
         TForm1& f = *fx.form;
         const QStringList empty(12, QString());

@@ -30,9 +30,7 @@ void MovePointer(QWidget* w) {
 
 // Starts over a library whose command 3 of list 1 is named "Ping".
 void BuildWithPing(FormFixture& fx) {
-    QByteArray lib = FreshLibrary();
-    PutText(lib, 1, kCmdNameAt(3), "Ping");
-    WriteFile(fx.path("CmdConfig"), lib);
+    WriteLibrary(fx.path("CmdConfig"), [](CmdStore& store) { store.SetCmdName(1, 3, "Ping"); });
     fx.build();
 }
 
@@ -140,8 +138,8 @@ private slots:
         const QByteArray file = ReadFile(fx.path("CmdConfig"));
         QCOMPARE(file.size(), before.size());
         QCOMPARE(file == before, !saved);
-        if (saved && edit == "name") QCOMPARE(TextAt(file, 1, kCmdNameAt(1)), QByteArray("Echo"));
-        if (saved && edit == "list name") QCOMPARE(TextAt(file, 1, 0), QByteArray("List 1 bench"));
+        if (saved && edit == "name") QCOMPARE(FirstList(file).cmdName(1), Bytes("Echo"));
+        if (saved && edit == "list name") QCOMPARE(FirstList(file).listName(), Bytes("List 1 bench"));
         if (saveFails) QCOMPARE(fx.dialogs.messages.size(), std::size_t{1});
     }
 
@@ -163,7 +161,7 @@ private slots:
         QVERIFY(f.SaveF->isEnabled());
         f.SaveF->click();
         QVERIFY(f.close());
-        QCOMPARE(TextAt(ReadFile(fx.path("CmdConfig")), 1, kCmdNameAt(3)), QByteArray("Ping"));
+        QCOMPARE(FirstList(ReadFile(fx.path("CmdConfig"))).cmdName(3), Bytes("Ping"));
     }
 
     // A user names a command, gives it a command line and help, saves at exit and finds it all at the next start.
