@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QStyle>
 #include <QPalette>
+#include <QScreen>
 #include <QWidget>
 
 namespace trelvo {
@@ -38,6 +39,14 @@ void SetTextColor(QWidget* w, const QColor& c) {
 }
 
 QColor TextColor(const QWidget* w) { return w->palette().color(QPalette::Text); }
+
+void CenterOnScreen(QWidget* window) {
+    const QScreen* screen = window->screen();
+    if (!screen) return;
+    QRect frame = window->frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    window->move(frame.topLeft());
+}
 
 } // namespace trelvo
 

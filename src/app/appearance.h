@@ -34,6 +34,9 @@ QColor Background(const QWidget* w);
 void SetTextColor(QWidget* w, const QColor& c);
 QColor TextColor(const QWidget* w);
 
+// Moves a window so that it stands in the middle of its screen's free area.
+void CenterOnScreen(QWidget* window);
+
 } // namespace trelvo
 
 class QApplication;
