@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QStyle>
 #include <QPalette>
+#include <QProxyStyle>
+#include <QStyleFactory>
 #include <QScreen>
 #include <QWidget>
 
@@ -39,6 +41,26 @@ void SetTextColor(QWidget* w, const QColor& c) {
 }
 
 QColor TextColor(const QWidget* w) { return w->palette().color(QPalette::Text); }
+
+namespace {
+
+class NarrowDropDownStyle final : public QProxyStyle {
+public:
+    NarrowDropDownStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
+    QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl part,
+                         const QWidget* widget) const override {
+        QRect r = QProxyStyle::subControlRect(control, option, part, widget);
+        if (control == CC_ComboBox && part == SC_ComboBoxEditField) r.adjust(-1, 0, 5, 0);
+        return r;
+    }
+};
+
+} // namespace
+
+void UseNarrowDropDownStyle(QWidget* dropDown) {
+    static NarrowDropDownStyle* const style = new NarrowDropDownStyle; // lives as long as the program
+    dropDown->setStyle(style);
+}
 
 void CenterOnScreen(QWidget* window) {
     const QScreen* screen = window->screen();
