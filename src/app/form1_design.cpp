@@ -267,6 +267,8 @@ void TForm1::BuildBottomPanel() {
     LBTail = Make<QListWidget>(p, "LBTail", {668, 24, 261, 241});
     for (std::string_view directive : kChecksumDirectives)
         LBTail->addItem(FromCp1251(directive));
+    for (std::string_view directive : kCrcDirectives)
+        LBTail->addItem(FromCp1251(directive));
     LBTail->hide();
 
     STLog = Label(p, "STLog", {8, 272, 641, 17}, "Запись в файл не ведётся");

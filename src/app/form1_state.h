@@ -7,6 +7,7 @@
 #include "serial/port_state.h"
 #include "transmit/history.h"
 #include "transmit/history_file.h"
+#include "transmit/send_modes.h"
 #include "transmit/transfer_counters.h"
 #include "transmit/transmission.h"
 
@@ -21,15 +22,6 @@ struct ShellState {
     int CurrentList = 1;
     int EditCmdIndex = 0;
     ::trelvo::LayoutBase LayoutBase; // the design geometry the resize rule starts from
-};
-
-// The send modes' state. It moves into the transmit core when periodic, after-answer and file sending land.
-struct SendModeState {
-    bool FileMode = false;
-    bool HistoryListMode = false;
-    bool PeriodTicked = false;
-    std::uint32_t FileLineIndex = 0;
-    std::int32_t LastPeriodSendMs = 0;
 };
 
 struct Form1State {

@@ -59,6 +59,7 @@ void TForm1::ShowConnection(const ConnectionView& view) {
         break;
     }
     ComPort->repaint(); // an automatic reopen blocks for a while right after turning lime
+    ArmPeriodTimer();   // the period timer sleeps while the port is closed
 }
 
 void TForm1::BTConnectClick() {

@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QComboBox>
+#include <QDir>
 #include <QtTest>
 
 using namespace trelvo;
@@ -156,6 +157,34 @@ private slots:
         QCOMPARE(fx.dialogs.saveAsked, 2);
         QCOMPARE(f.compared, 2);
         QCOMPARE(ReadAll(fx.path("OldCmd")).left(3), QByteArray("\x02" "AT"));
+    }
+
+    // The history cannot be written (a directory stands at its name): the window stays open and the log goes on
+    // recording; the next close, with the file writable again, saves both.
+    void closeWhoseHistoryWriteFailsKeepsTheWindowOpen() {
+        FormFixture fx(false);
+        fx.ports.names = {"/dev/ttyUSB0"};
+        fx.build();
+        TForm1& f = *fx.form;
+        f.show();
+        f.StartLogClick();
+        const QString log = fx.path(QStringLiteral("LOG_2024 3 5 9 7 3.txt"));
+        QVERIFY(QFile::remove(fx.path("OldCmd")));
+        QVERIFY(QDir(fx.dir.path()).mkpath(QStringLiteral("OldCmd/inside")));
+        QVERIFY(!f.close());
+        QVERIFY(f.isVisible());
+        QCOMPARE(fx.dialogs.messages.size(), std::size_t{1});
+
+        f.BTConnect->click();
+        f.SendPortData(QStringLiteral("AT"));
+        QVERIFY(QDir(fx.path("OldCmd")).removeRecursively());
+        QFile restored(fx.path("OldCmd"));
+        QVERIFY(restored.open(QIODevice::WriteOnly));
+        restored.write(QByteArray(12800, '\0'));
+        restored.close();
+        QVERIFY(f.close());
+        QCOMPARE(ReadAll(fx.path("OldCmd")).left(3), QByteArray("\x02" "AT"));
+        QCOMPARE(ReadAll(log), QByteArray("AT\r\r\n"));
     }
 
     void closeWhileRecordingClosesTheLogFile() {

@@ -110,7 +110,7 @@ TEST_F(ConnectionE2E, WithAutoConnectTheReturnedDeviceIsReopenedOnTheSameLink) {
     EXPECT_EQ(vdev->lineState()->baud, 9600u);
     const std::string line = "after reconnect\r\n";
     EXPECT_EQ(device.write(line.data(), static_cast<std::uint32_t>(line.size())), line.size());
-    ASSERT_TRUE(vdev->waitForReceived(line.size(), 3000));
+    ASSERT_TRUE(test::RunUntilReceived(vdev.device(), line.size(), 3000));
     EXPECT_EQ(vdev->received(), line);
     vdev->send("ok");
     EXPECT_EQ(readWaiting(), "ok");
