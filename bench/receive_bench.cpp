@@ -1,9 +1,11 @@
 // trelvo-bench-receive: the main window on the production port, fed by the virtual device through a
 // pseudo-terminal, with its real timers running. Prints what a flood of 64-byte text lines costs (intake, entries,
 // CPU, memory, how late the window's own timers get), the time from a packet's last byte to its log entry, and the
-// CPU an idle open port costs.
+// CPU an idle port costs (closed and open), and what a paced stream of text lines costs (a device talking at
+// 115200 baud: 64-byte lines at 11520 bytes a second).
 //
 //   trelvo-bench-receive [--seconds N] [--latency-packets K] [--idle-seconds S] [--modes ascii,hex]
+//                        [--paced-seconds S] [--paced-rate BYTES_PER_S]
 //                        [--trace-slow MS]   (names every event that takes longer than MS to handle)
 
 #include "app/appearance.h"
@@ -26,6 +28,8 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -33,6 +37,7 @@
 #include <iostream>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace trelvo::bench {
@@ -42,6 +47,8 @@ struct Options {
     double seconds = 10;
     int latencyPackets = 40;
     double idleSeconds = 5;
+    double pacedSeconds = 10;
+    double pacedRate = 11520; // 115200 baud, 8N1
     double traceSlowMs = 0;
     int buffersPerTick = 0; // 0: the window's own bound
     bool ascii = true;
@@ -176,6 +183,17 @@ struct FloodFigures {
     Percentiles housekeeping; // CustomFunctions, 10 ms: gaps between two ticks
     double rxTicksPerSecond = 0;
     long long lostBytes = 0; // streamed but never taken in, after the flood has drained
+};
+
+struct IdleFigures {
+    double guiCpu = 0, processCpu = 0;
+    double rxTicksPerSecond = 0, housekeepingPerSecond = 0;
+};
+
+struct PacedFigures {
+    double seconds = 0, bytesPerSecond = 0, entriesPerSecond = 0;
+    double guiCpu = 0, processCpu = 0;
+    double rxTicksPerSecond = 0, housekeepingPerSecond = 0;
 };
 
 class Harness {
@@ -323,15 +341,63 @@ public:
         setTimeOut(0);
     }
 
-    // CPU of an open port with nothing arriving.
-    std::pair<double, double> idle(double seconds) {
-        form_.BTLogClick();
-        drain(100);
+    // CPU of the window with nothing arriving, and how often its receive and housekeeping timers woke.
+    IdleFigures idle(double seconds) {
+        if (form_.st.port.PortOpen) {
+            form_.BTLogClick();
+            drain(100);
+        }
+        rxTicks_.reset();
+        housekeeping_.reset();
+        heartbeat_.stop(); // the benchmark's own wake-ups are not the window's
         const double gui0 = CpuSeconds(true), proc0 = CpuSeconds(false);
         Stopwatch wall;
         RunFor(seconds * 1000);
         const double s = wall.seconds();
-        return {(CpuSeconds(true) - gui0) / s, (CpuSeconds(false) - proc0) / s};
+        heartbeat_.start();
+        return {(CpuSeconds(true) - gui0) / s, (CpuSeconds(false) - proc0) / s, rxTicks_.ticks() / s,
+                housekeeping_.ticks() / s};
+    }
+
+    // 64-byte text lines written whole by a feeder thread at `bytesPerSecond`, time-out 0, ASCII.
+    PacedFigures paced(double seconds, double bytesPerSecond) {
+        PacedFigures f;
+        setMode(false);
+        setTimeOut(0);
+        form_.BTLogClick();
+        drain(100);
+        const std::string line = FloodText().substr(0, 64);
+        std::atomic<bool> stop{false};
+        std::thread feeder([&] {
+            const auto period = std::chrono::duration<double>(static_cast<double>(line.size()) / bytesPerSecond);
+            auto next = std::chrono::steady_clock::now();
+            while (!stop) {
+                device_.send(line);
+                next += std::chrono::duration_cast<std::chrono::steady_clock::duration>(period);
+                std::this_thread::sleep_until(next);
+            }
+        });
+        RunFor(300); // the stream settles
+        heartbeat_.stop();
+        rxTicks_.reset();
+        housekeeping_.reset();
+        const auto rx0 = form_.st.counters.RxBytes;
+        const auto packets0 = form_.st.receive.RenderedPackets;
+        const double gui0 = CpuSeconds(true), proc0 = CpuSeconds(false);
+        Stopwatch wall;
+        RunFor(seconds * 1000);
+        f.seconds = wall.seconds();
+        f.guiCpu = (CpuSeconds(true) - gui0) / f.seconds;
+        f.processCpu = (CpuSeconds(false) - proc0) / f.seconds;
+        f.bytesPerSecond = static_cast<double>(form_.st.counters.RxBytes - rx0) / f.seconds;
+        f.entriesPerSecond = static_cast<double>(form_.st.receive.RenderedPackets - packets0) / f.seconds;
+        f.rxTicksPerSecond = rxTicks_.ticks() / f.seconds;
+        f.housekeepingPerSecond = housekeeping_.ticks() / f.seconds;
+        heartbeat_.start();
+        stop = true;
+        feeder.join();
+        drain(100);
+        return f;
     }
 
 private:
@@ -357,6 +423,10 @@ bool ParseOptions(int argc, char** argv, Options& o) {
             o.latencyPackets = std::atoi(argv[++i]);
         else if (a == "--idle-seconds" && hasValue)
             o.idleSeconds = std::atof(argv[++i]);
+        else if (a == "--paced-seconds" && hasValue)
+            o.pacedSeconds = std::atof(argv[++i]);
+        else if (a == "--paced-rate" && hasValue)
+            o.pacedRate = std::atof(argv[++i]);
         else if (a == "--trace-slow" && hasValue)
             o.traceSlowMs = std::atof(argv[++i]);
         else if (a == "--buffers-per-tick" && hasValue)
@@ -368,7 +438,7 @@ bool ParseOptions(int argc, char** argv, Options& o) {
         } else {
             std::fprintf(stderr,
                          "usage: %s [--seconds N] [--latency-packets K] [--idle-seconds S] [--modes ascii,hex] "
-                         "[--trace-slow MS]\n",
+                         "[--paced-seconds S] [--paced-rate BYTES_PER_S] [--trace-slow MS]\n",
                          argv[0]);
             return false;
         }
@@ -398,6 +468,19 @@ void PrintLatency(int timeOutMs, const std::vector<double>& rendered, const std:
                 timeOutMs, rendered.size(), r.median, r.p95, r.max, s.median, s.p95, s.max);
 }
 
+void PrintIdle(const char* port, double seconds, const IdleFigures& f) {
+    std::printf("Idle, port %s, %.0f s: CPU GUI thread %.2f %%, process %.2f %%; timer wake-ups/s: receive %.1f, "
+                "housekeeping %.1f\n",
+                port, seconds, f.guiCpu * 100, f.processCpu * 100, f.rxTicksPerSecond, f.housekeepingPerSecond);
+}
+
+void PrintPaced(const PacedFigures& f) {
+    std::printf("Paced text lines, %.0f s, time-out 0: taken in %.0f B/s, entries %.0f /s, CPU GUI thread %.2f %%, "
+                "process %.2f %%; timer wake-ups/s: receive %.0f, housekeeping %.1f\n",
+                f.seconds, f.bytesPerSecond, f.entriesPerSecond, f.guiCpu * 100, f.processCpu * 100, f.rxTicksPerSecond,
+                f.housekeepingPerSecond);
+}
+
 int Run(int argc, char** argv) {
     Options o;
     if (!ParseOptions(argc, argv, o)) return 2;
@@ -418,17 +501,20 @@ int Run(int argc, char** argv) {
     }
     QuietDialogs dialogs;
     Harness h(dialogs, device, work.path().toStdString());
+    std::printf("Trelvo receive benchmark, platform %s (MB = 10^6 bytes, CPU in %% of one core)\n",
+                qPrintable(QApplication::platformName()));
+    if (o.idleSeconds > 0) PrintIdle("closed", o.idleSeconds, h.idle(o.idleSeconds));
     if (!h.connect()) {
         std::fprintf(stderr, "the port did not open\n");
         return 1;
     }
 
     h.setBuffersPerTick(o.buffersPerTick);
-    std::printf("Trelvo receive benchmark, platform %s; flood of 64-byte text lines, %.0f s per mode, time-out 0 "
-                "(MB = 10^6 bytes, CPU in %% of one core)\n",
-                qPrintable(QApplication::platformName()), o.seconds);
-    if (o.ascii) PrintFlood(h.flood("ASCII", o.seconds));
-    if (o.hex) {
+    if (o.idleSeconds > 0) PrintIdle("open", o.idleSeconds, h.idle(o.idleSeconds));
+    if (o.pacedSeconds > 0) PrintPaced(h.paced(o.pacedSeconds, o.pacedRate));
+    if (o.seconds > 0) std::printf("Flood of 64-byte text lines, %.0f s per mode, time-out 0:\n", o.seconds);
+    if (o.seconds > 0 && o.ascii) PrintFlood(h.flood("ASCII", o.seconds));
+    if (o.seconds > 0 && o.hex) {
         h.setMode(true);
         PrintFlood(h.flood("HEX", o.seconds));
         h.setMode(false);
@@ -441,11 +527,6 @@ int Run(int argc, char** argv) {
             h.latency(t, o.latencyPackets, rendered, shown);
             PrintLatency(t, rendered, shown);
         }
-    }
-    if (o.idleSeconds > 0) {
-        const auto [gui, proc] = h.idle(o.idleSeconds);
-        std::printf("Idle, port open, %.0f s: CPU GUI thread %.2f %%, process %.2f %%\n", o.idleSeconds, gui * 100,
-                    proc * 100);
     }
     if (dialogs.shown > 0) std::printf("(%d dialogs were shown during the run)\n", dialogs.shown);
     std::fflush(stdout);

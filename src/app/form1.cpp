@@ -40,12 +40,14 @@ TForm1::TForm1(Services services, QWidget* parent) : QMainWindow(parent), svc_(s
     FormCreate();
     ConnectHandlers();
     svc_.serial.setBytesWrittenListener([this](std::uint64_t count) { TransmitWritten(count); });
-    RxTimer->start();
-    CustomFunctions->start();
+    StartReceiveTimers();
     CheckConnect->start();
 }
 
-TForm1::~TForm1() { svc_.serial.setBytesWrittenListener({}); }
+TForm1::~TForm1() {
+    svc_.serial.setBytesWrittenListener({});
+    svc_.serial.setReadNotify({});
+}
 
 void TForm1::FormCreate() {
     // The statistics start as the statistics button leaves them.
@@ -146,6 +148,7 @@ void TForm1::ConnectHandlers() {
     connect(BtInfo, &QPushButton::clicked, this, &TForm1::BtInfoClick);
     ConnectSendModes();
 
+    ConnectLibraryPage();
     WatchRenderSettings();
     connect(RxTimer, &QTimer::timeout, this, &TForm1::RxTimerTimer);
     connect(TimerPeriod, &QTimer::timeout, this, &TForm1::TimerPeriodTimer);
@@ -211,6 +214,9 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::MouseButtonPress:
         if (watched == Str1) ShowQuickHistory();
         if (watched == Str2) ShowDirectiveList();
+        break;
+    case QEvent::Resize: // the quick history list keeps the command line's width
+        if (watched == MainStrCmd) FastOldCmd->resize(MainStrCmd->width(), FastOldCmd->height());
         break;
     case QEvent::FocusOut:
         if (watched == LBTail) LBTail->hide();

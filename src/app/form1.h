@@ -202,8 +202,11 @@ public:
     void EditCmdHelp(int k);
     void OutHelpHelp();
     void ClearHelp();
-    // Plug points of the store until it lands.
+    // The store and the page of the command library. Texts are CP1251 bytes, numbers from 1; a number out of range
+    // reads as an empty text and stores nothing.
     void WriteListCmd(int list);
+    void ClrListCmd(int list);
+    // Takes the page over into the current list and writes the whole file; false (after a message) on failure.
     bool SaveCmdStore();
     std::string GetCmdName(int list, int k) const;
     std::string GetCmdLine(int list, int k) const;
@@ -214,6 +217,15 @@ public:
     void SetCmdHelpLine(int list, int k, int line, std::string_view text);
     std::string ListNameOf(int list) const;
     void SetListName(int list, std::string_view text);
+    void RBNameClick();
+    void RbDataClick();
+    void CBListsClick(int index);
+    void CBListsDblClick();
+    void STListNameDblClick();
+    void ListIncClick();
+    void ListDecClick();
+    void DelListClick();
+    void SaveFClick();
 
     // ---- command editing mode and help texts
     bool EditMode() const; // kept in the tag of EditAllCmd, shown by its caption
@@ -250,6 +262,7 @@ private:
     void ConnectHandlers();
     void WatchEvents(QWidget* w);
     void WatchRenderSettings();
+    void ConnectLibraryPage();
     void ConnectLibraryEditing();
     // Pointer moves, focus and double clicks of the command page and the help area's clearing controls.
     void HelpEvent(QObject* watched, QEvent* event);
@@ -273,6 +286,12 @@ private:
     void RestartCyclicSending();
     void LoadCommandFile();
     void LeaveFileMode();
+    // The receive and housekeeping timers wake only for work (form1_receive.cpp).
+    void StartReceiveTimers();
+    void WakeRxTimer();
+    void ScheduleRxTimer(bool keepPolling);
+    void ScheduleHousekeeping();
+    void ShowRxCaptions();
 
     Services svc_;
     LogView logView_;
@@ -284,6 +303,8 @@ private:
                         [this](std::uint32_t waiting) { CheckSendDataAftAnswer(waiting); }};
     ConnectionControl connection_{st.port, svc_.serial, svc_.clock, svc_.dialogs};
     QSet<const QObject*> clearsHelp_; // controls whose pointer-move empties the help area
+    bool rxWakeOnData_ = false;       // the port tells when bytes arrive; otherwise the receive tick polls
+    RxTickResult rxCaptions_;         // receive figures changed since they were last shown
 };
 
 } // namespace trelvo

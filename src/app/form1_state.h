@@ -3,6 +3,8 @@
 
 #include "app/layout_rule.h"
 #include "common/cp1251.h"
+#include "library/cmd_config_file.h"
+#include "library/cmd_store.h"
 #include "receive/receive_tick.h"
 #include "serial/port_state.h"
 #include "transmit/history.h"
@@ -33,6 +35,8 @@ struct Form1State {
     HistoryFile historyFile;
     SendModeState send;
     TransferCounters counters;
+    CmdStore cmdStore;
+    CmdConfigFile cmdConfig;
 };
 
 } // namespace trelvo

@@ -12,21 +12,77 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTextCursor>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace trelvo {
 
+void TForm1::StartReceiveTimers() {
+    rxWakeOnData_ = svc_.serial.setReadNotify([this] { WakeRxTimer(); });
+    if (!rxWakeOnData_) RxTimer->start(); // a port that cannot tell is polled every millisecond
+    placement_.setWake([this] { ScheduleHousekeeping(); });
+    CustomFunctions->setSingleShot(true); // each tick arms the next one for when there is work
+    CustomFunctions->start(0);
+}
+
+// Bytes have arrived: read them now, unless the tick is already running every millisecond.
+void TForm1::WakeRxTimer() {
+    if (rxWakeOnData_ && (!RxTimer->isActive() || RxTimer->interval() > 1)) RxTimer->start(0);
+}
+
+// The receive tick runs while it has work, with the same clock readings as a tick every millisecond: every
+// millisecond while bytes keep arriving; with a packet open and the line silent, once more when the silence
+// passes the time-out; with nothing waiting and no packet open not at all, until the port tells of new bytes.
+void TForm1::ScheduleRxTimer(bool keepPolling) {
+    if (!rxWakeOnData_) return;
+    int ms = -1;
+    if (keepPolling) {
+        ms = 1;
+    } else if (st.port.PortOpen && st.receive.RxLen > 0) {
+        const std::int64_t due = st.receive.LastRxMs + st.receive.RxTimeOutMs + 1 - svc_.clock.monotonicMs();
+        ms = static_cast<int>(std::clamp<std::int64_t>(due, 1, 1000000));
+    }
+    if (ms < 0)
+        RxTimer->stop();
+    else if (!RxTimer->isActive() || RxTimer->interval() != ms)
+        RxTimer->start(ms);
+}
+
+void TForm1::ScheduleHousekeeping() {
+    const bool captions = rxCaptions_.readCaption || rxCaptions_.waitCaptions || rxCaptions_.transferCaption;
+    const auto due = static_cast<int>(housekeeping_.msUntilDue(logView_, logFile_, svc_.clock, captions));
+    if (CustomFunctions->isActive() && CustomFunctions->remainingTime() <= due) return;
+    CustomFunctions->start(due);
+}
+
 void TForm1::RxTimerTimer() {
+    const bool skipped = st.receive.RxBusy; // a tick entered from a modal window only clears the flag
     const RxTickResult r = trelvo::RxTimerTimer(st.receive, rxPath_);
-    if (r.readCaption) LRead->setText(QString::fromStdString(ReadCaption(st.receive)));
-    if (r.waitCaptions) {
+    // A tick that found bytes is followed by another: more may wait than one tick takes.
+    ScheduleRxTimer(skipped || r.readCaption);
+    // The figures are counted at once and shown with the next drawing, as the entries are.
+    if (!r.readCaption && !r.waitCaptions && !r.transferCaption) return;
+    const bool wasWaiting = rxCaptions_.readCaption || rxCaptions_.waitCaptions || rxCaptions_.transferCaption;
+    rxCaptions_.readCaption |= r.readCaption;
+    rxCaptions_.waitCaptions |= r.waitCaptions;
+    rxCaptions_.transferCaption |= r.transferCaption;
+    if (!wasWaiting) ScheduleHousekeeping();
+}
+
+void TForm1::ShowRxCaptions() {
+    if (rxCaptions_.readCaption) LRead->setText(QString::fromStdString(ReadCaption(st.receive)));
+    if (rxCaptions_.waitCaptions) {
         MinTimeWait->setText(QString::fromStdString(MinWaitCaption(st.receive)));
         MaxTimeWait->setText(QString::fromStdString(MaxWaitCaption(st.receive)));
     }
-    if (r.transferCaption) StaticText3->setText(QString::fromStdString(TransferCaption(st.counters)));
+    if (rxCaptions_.transferCaption) StaticText3->setText(QString::fromStdString(TransferCaption(st.counters)));
+    rxCaptions_ = {};
 }
 
 void TForm1::TimeOutRxClick(bool up) {
     trelvo::TimeOutRxClick(st.receive, up ? ArrowDirection::Up : ArrowDirection::Down);
+    WakeRxTimer(); // an open packet is timed against the new time-out
     TimeOutAns->setText(QString::fromStdString(TimeOutCaption(st.receive.RxTimeOutMs)));
     SetBackground(TimeOutAns, TimeOutHighlighted(st.receive.RxTimeOutMs) ? colors::Yellow : BtnFaceColor());
 }
@@ -40,6 +96,7 @@ void TForm1::BTClrStatClick() {
 }
 
 void TForm1::FlushLogView() {
+    ShowRxCaptions();
     if (!logView_.hasPending()) return;
     QScrollBar* bar = MainWindow->verticalScrollBar();
     const bool following = bar->value() == bar->maximum(); // a user who scrolled back keeps his place
@@ -51,6 +108,7 @@ void TForm1::FlushLogView() {
     end.insertText(FromCp1251(logView_.pending()));
     end.endEditBlock();
     logView_.clearPending();
+    housekeeping_.noteDrawn(svc_.clock.monotonicMs());
     if (following) bar->setValue(bar->maximum());
 }
 

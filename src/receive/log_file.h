@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -53,6 +54,12 @@ public:
     bool flush(std::int64_t nowMs);
     // Shutdown: writes what is queued and closes the file.
     void close();
+
+    // When flushIfDue() will next write, on the clock it is given; none while nothing is queued.
+    std::optional<std::int64_t> flushDueMs() const {
+        if (buffer_.empty()) return std::nullopt;
+        return buffer_.size() >= kFlushAtBytes ? lastFlushMs_ : lastFlushMs_ + kFlushEveryMs;
+    }
 
     const LogFileState& state() const { return state_; }
     const char* StartLogCaption() const;

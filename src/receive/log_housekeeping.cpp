@@ -1,5 +1,6 @@
 #include "receive/log_housekeeping.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -25,6 +26,15 @@ LogHousekeepingResult LogHousekeeping::tick(LogView& view, LogFile& file, const 
         r.clockText = std::move(text);
     }
     return r;
+}
+
+std::int64_t LogHousekeeping::msUntilDue(const LogView& view, const LogFile& file, const Clock& clock,
+                                         bool moreToDraw) const {
+    const std::int64_t now = clock.monotonicMs();
+    std::int64_t due = 1000 - clock.localTime().msec; // the label's next second
+    if (moreToDraw || view.hasPending() || view.overLimit()) due = std::min(due, lastDrawMs_ + kDrawEveryMs - now);
+    if (const auto at = file.flushDueMs()) due = std::min(due, *at - now);
+    return std::max<std::int64_t>(due, 0);
 }
 
 } // namespace trelvo

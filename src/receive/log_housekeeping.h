@@ -8,20 +8,30 @@
 #include "receive/log_file.h"
 #include "receive/log_view.h"
 
+#include <cstdint>
+#include <functional>
+#include <limits>
+#include <utility>
+
 namespace trelvo {
 
 // The sink that every placed entry goes to, sent or received: the view, and the file while recording.
 class LogPlacement final : public EntrySink {
 public:
     LogPlacement(LogView& view, LogFile& file) : view_(view), file_(file) {}
+    // Called when an entry is placed into a view that had nothing left to draw: the housekeeping tick has work.
+    void setWake(std::function<void()> wake) { wake_ = std::move(wake); }
     void placeEntry(const Bytes& entry) override {
+        const bool hadWork = view_.hasPending();
         view_.append(entry);
         file_.write(entry);
+        if (!hadWork && wake_) wake_();
     }
 
 private:
     LogView& view_;
     LogFile& file_;
+    std::function<void()> wake_;
 };
 
 // TextTime in the long time format, "hh:mm:ss".
@@ -36,11 +46,22 @@ struct LogHousekeepingResult {
 
 class LogHousekeeping {
 public:
+    // Entries reach the screen in batches, at most this often: more is more than a person can see.
+    static constexpr std::int64_t kDrawEveryMs = 33;
+
     // The line limit (also while paused), the log file's flush, and the clock label.
     LogHousekeepingResult tick(LogView& view, LogFile& file, const Clock& clock);
 
+    // Milliseconds from now until the tick next has work: the clock label's next second, the entries waiting to be
+    // drawn (no sooner than kDrawEveryMs after the last drawing), the log file's next write.
+    // `moreToDraw`: the window has other changes waiting for the next drawing (the receive figures).
+    std::int64_t msUntilDue(const LogView& view, const LogFile& file, const Clock& clock,
+                            bool moreToDraw = false) const;
+    void noteDrawn(std::int64_t nowMs) { lastDrawMs_ = nowMs; }
+
 private:
     Bytes lastClock_;
+    std::int64_t lastDrawMs_ = std::numeric_limits<std::int64_t>::min() / 2;
 };
 
 } // namespace trelvo

@@ -38,6 +38,7 @@ void TForm1::ScanPorts() {
 void TForm1::BTRescanClick() { ScanPorts(); }
 
 void TForm1::ShowConnection(const ConnectionView& view) {
+    WakeRxTimer(); // a packet kept through a close is rendered once the port is open again
     BTConnect->setText(QString::fromStdString(view.caption));
     SetTag(BTConnect, view.Connected);
     for (QWidget* w : {static_cast<QWidget*>(ComPort), static_cast<QWidget*>(BaudRate),

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 namespace trelvo {
 
@@ -54,6 +55,9 @@ QtSerialDevice::QtSerialDevice() : port_(std::make_unique<QSerialPort>()) {
             if (written_ && n > 0) written_(n);
         },
         Qt::QueuedConnection);
+    QObject::connect(port_.get(), &QSerialPort::readyRead, port_.get(), [this] {
+        if (readNotify_) readNotify_();
+    });
 }
 
 QtSerialDevice::~QtSerialDevice() {
@@ -167,6 +171,9 @@ std::uint32_t QtSerialDevice::write(const char* data, std::uint32_t count) {
         return 0;
     }
     toReport_ += static_cast<std::uint64_t>(taken);
+    // What the driver takes at once leaves now, not at the next turn of the event loop; the rest drains from
+    // the write notifications. flush() never blocks.
+    port_->flush();
     return static_cast<std::uint32_t>(taken);
 }
 
@@ -189,6 +196,11 @@ void QtSerialDevice::purge() {
     port_->clear(QSerialPort::AllDirections);
     port_->clearError();
     toReport_ = 0;
+}
+
+bool QtSerialDevice::setReadNotify(std::function<void()> notify) {
+    readNotify_ = std::move(notify);
+    return true;
 }
 
 void QtSerialDevice::close() {

@@ -32,6 +32,7 @@ public:
     std::uint32_t write(const char* data, std::uint32_t count) override;
     void purge() override;
     void close() override;
+    bool setReadNotify(std::function<void()> notify) override;
 
     std::uint64_t bytesToWrite() override;
     void setBytesWrittenListener(std::function<void(std::uint64_t)> written) override;
@@ -48,6 +49,7 @@ private:
     bool releaseIfGone();
 
     std::unique_ptr<QSerialPort> port_;
+    std::function<void()> readNotify_;
     std::uint32_t inQueue_ = 2048;
     bool gone_ = false; // released because the device went away; calls fail with goneReason_ until the next open
     std::string goneReason_;

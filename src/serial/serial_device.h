@@ -63,6 +63,13 @@ public:
     virtual void setBytesWrittenListener(std::function<void(std::uint64_t)> written) { (void)written; }
     // Empties the receive queue only: what write() took still goes out.
     virtual void purgeInput() { purge(); }
+    // Wake-up for the receive path: `notify` is called on the GUI thread whenever received bytes may have become
+    // waiting (an empty function stops the calls). Returns false when the device cannot tell; the receive path
+    // then polls.
+    virtual bool setReadNotify(std::function<void()> notify) {
+        (void)notify;
+        return false;
+    }
 
     virtual SerialErrorKind lastErrorKind() const = 0;
     // The platform's own reason for the last failure, for example "Permission denied".

@@ -220,9 +220,9 @@ void TForm1::LeaveFileMode() {
 }
 
 void TForm1::CustomFunctionsTimer() {
-    // 1
+    // The quick history list stays as wide as the command line.
     FastOldCmd->resize(MainStrCmd->width(), FastOldCmd->height());
-    // 2, 3: the line limit (also while paused), the log file's flush, the clock
+    // The line limit (also while paused), the log file's flush, the clock.
     const LogHousekeepingResult r = housekeeping_.tick(logView_, logFile_, svc_.clock);
     if (r.clearView) MainWindow->clear();
     FlushLogView();
@@ -231,6 +231,7 @@ void TForm1::CustomFunctionsTimer() {
     // A cyclic periodic pass whose timer has stopped starts again. The state changes that can call for this do it
     // at once as well, so nothing depends on this tick running.
     RestartCyclicSending();
+    ScheduleHousekeeping();
 }
 
 } // namespace trelvo

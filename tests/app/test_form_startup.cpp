@@ -3,6 +3,7 @@
 #include "support/form_fixture.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -39,7 +40,9 @@ class TestFormStartup : public QObject {
     Q_OBJECT
 private slots:
     void startsInAnEmptyDirectory() {
-        FormFixture fx;
+        FormFixture fx(false);
+        QFile::remove(fx.path("CmdConfig"));
+        fx.build();
         TForm1& f = *fx.form;
         QCOMPARE(f.windowTitle(), QStringLiteral("Trelvo"));
         QCOMPARE(f.MinTimeWait->text(), QStringLiteral("MIN_T_W:  NA"));
@@ -51,7 +54,10 @@ private slots:
         QVERIFY(f.MainWindow->toPlainText().isEmpty());
         QVERIFY(!f.st.port.PortOpen);
         QVERIFY(!f.st.shell.StartingUp);
-        QVERIFY(fx.dialogs.messages.empty());
+        // the library is written anew, list 1 shown
+        QCOMPARE(fx.dialogs.messages, std::vector<std::string>{kCmdConfigProblem});
+        QCOMPARE(QFileInfo(fx.path("CmdConfig")).size(), qint64(10258000));
+        QCOMPARE(f.CBLists->currentText(), QStringLiteral("List 1"));
         // the history file is created with 50 empty records
         QCOMPARE(ReadAll(fx.path("OldCmd")), QByteArray(12800, '\0'));
         QCOMPARE(f.FastOldCmd->count(), 0);

@@ -80,6 +80,7 @@ TEST_F(SafeFileTest, WritesTheFileOrTheTargetOfItsLink) {
          "F data data/T "},
     };
     for (const auto& r : rows) {
+        TearDown();
         SetUp();
         r.setUp(dir_);
         const bool wasLink = fs::is_symlink(dir_ / "F");
@@ -89,7 +90,6 @@ TEST_F(SafeFileTest, WritesTheFileOrTheTargetOfItsLink) {
         EXPECT_EQ(Perms(dir_ / r.written), r.perms) << r.name;
         EXPECT_EQ(fs::is_symlink(dir_ / "F"), wasLink) << r.name;
         EXPECT_EQ(Names(), r.names) << r.name;
-        TearDown();
     }
 }
 
@@ -107,6 +107,7 @@ TEST_F(SafeFileTest, RefusesWhatIsNotARegularFileWithItsReason) {
          "Too many levels of symbolic links"},
     };
     for (const auto& r : rows) {
+        TearDown();
         SetUp();
         r.setUp(dir_ / "F");
         const std::string before = Names();
@@ -115,7 +116,6 @@ TEST_F(SafeFileTest, RefusesWhatIsNotARegularFileWithItsReason) {
         EXPECT_EQ(res.reason, r.reason) << r.name;
         EXPECT_EQ(Names(), before) << r.name;
         EXPECT_EQ(NotRegularFileReason(dir_ / "F"), r.reason) << r.name;
-        TearDown();
     }
 }
 

@@ -7,6 +7,7 @@
 #include "serial/qt_serial_device.h"
 
 #include "support/recording_dialogs.h"
+#include "support/sound_library.h"
 #include "support/virtual_device_fixture.h"
 
 #include <QApplication>
@@ -34,6 +35,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(cwd_.isValid());
         QDir::setCurrent(cwd_.path()); // the history file goes here
+        test::WriteSoundLibrary(cwd_.filePath(QStringLiteral("CmdConfig")));
         ASSERT_TRUE(vdev.start()) << vdev->lastError();
         lister_ = MakeSystemPortLister(vdev.directory(), "/dev/pts");
         form = std::make_unique<TForm1>(Services{serial, *lister_, clock_, dialogs});
@@ -154,20 +156,31 @@ TEST_F(AppE2E, EchoAnswerFilterAndCounters) {
     EXPECT_EQ(vdev->received(), "AT\rAT\rATI\r");
 }
 
-// Bytes that arrived but were not read yet are thrown away by the next send: they never reach the log.
+TEST_F(AppE2E, ACommandButtonOnSelectionPutsItsCommandOnTheLine) {
+    ASSERT_NO_FATAL_FAILURE(Connect());
+    form->SetCmdLine(1, 17, "AT+GMR");
+    form->ReadListCmd(1);
+    form->AddStrCmd->setText(QStringLiteral("$0D"));
+    form->RBSel->click();
+    form->CmdButtons[17]->click();
+    ASSERT_TRUE(test::RunUntilReceived(vdev.device(), 7)) << "got " << vdev->received().size() << " bytes";
+    EXPECT_EQ(vdev->received(), "AT+GMR\r");
+}
+
 TEST_F(AppE2E, APortPathTypedIntoThePortBoxOpens) {
     form->ComPort->setCurrentIndex(-1); // no entry chosen: only the typed name can open the device
     form->ComPort->setEditText(QString::fromStdString(vdev->slavePath())); // /dev/pts/N, not in the list
     ASSERT_NO_FATAL_FAILURE(Connect());
     Type(QStringLiteral("AT"), QStringLiteral("$0D"));
     form->ButtonSend->click();
-    ASSERT_TRUE(vdev->waitForReceived(3, 3000));
+    ASSERT_TRUE(test::RunUntilReceived(vdev.device(), 3));
     EXPECT_EQ(vdev->received(), "AT\r");
 }
 
+// Bytes that arrived but were not read yet are thrown away by the next send: they never reach the log.
 TEST_F(AppE2E, ASendPurgesUnreadBytes) {
     ASSERT_NO_FATAL_FAILURE(Connect());
-    form->RxTimer->stop();
+    form->RxTimer->blockSignals(true); // no receive tick, though the port tells of the bytes
     vdev->send("JUNK");
     ASSERT_TRUE(vdev->waitUntilSent(3000));
     ASSERT_TRUE(test::RunUntil([&] { return serial.bytesWaiting() >= 4; })) << "the bytes are waiting on our side";
@@ -175,7 +188,7 @@ TEST_F(AppE2E, ASendPurgesUnreadBytes) {
 
     Type(QStringLiteral("AT"), QStringLiteral("$0D"));
     form->ButtonSend->click();
-    form->RxTimer->start();
+    form->RxTimer->blockSignals(false);
     ASSERT_TRUE(test::RunUntil([&] { return Log().contains(QStringLiteral("OK")); })) << Log().toStdString();
     EXPECT_EQ(Log(), QStringLiteral("AT\nOK"));
     EXPECT_EQ(form->StaticText3->text(), QStringLiteral("TX: 3 RX: 3"));

@@ -8,6 +8,7 @@
 #include "serial/qt_serial_device.h"
 
 #include "support/recording_dialogs.h"
+#include "support/sound_library.h"
 #include "support/virtual_device_fixture.h"
 
 #include <QCheckBox>
@@ -63,6 +64,7 @@ public:
         if (!cwd_.isValid() || !vdev.start()) return false;
         oldCwd_ = QDir::currentPath();
         QDir::setCurrent(cwd_.path()); // the history and log files go here
+        test::WriteSoundLibrary(cwd_.filePath(QStringLiteral("CmdConfig")));
         lister_ = MakeSystemPortLister(vdev.directory(), "/dev/pts");
         form = std::make_unique<TForm1>(Services{serial_, *lister_, clock_, dialogs});
         QObject::connect(form->RxTimer, &QTimer::timeout, form.get(), [this] {
@@ -181,6 +183,24 @@ private slots:
         QCOMPARE(rig.shown(), shown);
     }
 
+    // The receive tick runs only while there is work: it stops once a packet is placed and nothing waits, and the
+    // port's own notification starts it again for the next bytes, which are framed as before.
+    void theReceiveTickSleepsUntilBytesArrive() {
+        START_RIG(rig);
+        rig.setTimeOut(50);
+        rig.vdev->send("AB\r");
+        QVERIFY(rig.waitForPackets(1));
+        QVERIFY(RunUntil([&] { return !rig.form->RxTimer->isActive(); }));
+        const long ticks = rig.rxTicks;
+        QTest::qWait(100);
+        QCOMPARE(rig.rxTicks, ticks);
+        rig.vdev->send("CD");
+        QTimer::singleShot(20, [&] { rig.vdev->send("E\r"); }); // within the time-out: the same packet
+        QVERIFY(rig.waitForPackets(1));
+        rig.drawn();
+        QCOMPARE(rig.shown(), QStringLiteral("AB\nCDE"));
+    }
+
     // A device that sends faster than anything can show: RxBuf never overruns, the timers keep firing and a
     // click is handled in the middle of it.
     void aFloodStaysWithinRxBufAndTheWindowKeepsHandlingEvents_data() {
@@ -217,9 +237,10 @@ private slots:
         QVERIFY2(streamed > 1000000, "at least a megabyte went over the line");
         // Pieces of at most 2048 bytes, each its own entry.
         QVERIFY(rig.form->st.receive.RenderedPackets * static_cast<std::int64_t>(RxState::kBufSize) >= streamed);
-        // Liveness, not speed: over 1.5 s the 10 ms timers fired at least a tenth as often as they should.
+        // Liveness, not speed: over 1.5 s the 10 ms heartbeat fired at least a tenth as often as it should, and the
+        // log was drawn at least a tenth of its 30 times a second.
         QVERIFY2(beats >= 15, qPrintable(QStringLiteral("heartbeat fired %1 times").arg(beats)));
-        QVERIFY2(housekeeping >= 15, qPrintable(QStringLiteral("housekeeping ran %1 times").arg(housekeeping)));
+        QVERIFY2(housekeeping >= 4, qPrintable(QStringLiteral("housekeeping ran %1 times").arg(housekeeping)));
         QVERIFY(rig.rxTicks >= 15);
         QVERIFY(rig.dialogs.messages.empty());
     }

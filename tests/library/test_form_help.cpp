@@ -1,13 +1,16 @@
 // The help area of the main window: the default text, the controls that clear it and those that leave it.
 
+#include "library_file.h"
 #include "support/form_fixture.h"
 
 #include <QAbstractScrollArea>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QtTest>
 
 using namespace trelvo;
@@ -56,6 +59,35 @@ private slots:
         QVERIFY(fx.form->HelpTexts[1]->alignment() & Qt::AlignHCenter);
         QVERIFY(!fx.form->HelpTexts[2]->font().bold());
         QVERIFY(fx.form->HelpTexts[2]->alignment() & Qt::AlignLeft);
+    }
+
+    // Command 1 of list 1 has 12 help lines, command 2 none.
+    void commandHelpUnderThePointerAndTheFocus() {
+        FormFixture fx(false);
+        QByteArray lib = FreshLibrary();
+        QStringList help;
+        for (int line = 1; line <= 12; ++line) {
+            help << QStringLiteral("help %1").arg(line);
+            PutText(lib, 1, kHelpLineAt(1, line), help.last().toLatin1());
+        }
+        PutText(lib, 1, kHelpLineAt(1, 7), QByteArray(151, 'h')); // longer than typing allows: shown in full
+        help[6] = QString(151, u'h');
+        WriteFile(fx.path("CmdConfig"), lib);
+        fx.build();
+        TForm1& f = *fx.form;
+        const QStringList empty(12, QString());
+        MovePointer(f.CmdButtons[1], QPoint(3, 3));
+        QCOMPARE(HelpArea(f), help);
+        MovePointer(f.CmdButtons[2], QPoint(3, 3));
+        QCOMPARE(HelpArea(f), empty);
+        f.EditAllCmdClick();
+        QFocusEvent focus(QEvent::FocusIn);
+        QApplication::sendEvent(f.CmdEdits[1], &focus);
+        QCOMPARE(HelpArea(f), help);
+        MovePointer(f.CmdEdits[2], QPoint(3, 3));
+        QCOMPARE(HelpArea(f), empty);
+        MovePointer(f.CmdEdits[1], QPoint(3, 3));
+        QCOMPARE(HelpArea(f), help);
     }
 
     void pointerMoveClearsOrKeeps_data() {

@@ -198,6 +198,7 @@ private slots:
             w.arrive(r.bytes);
             w.tick(r.gapMs);
             ++n;
+            w.housekeeping(); // the figures are shown with the next drawing
             QCOMPARE(w.f.LRead->text(), QStringLiteral("Read: %1").arg(n));
             QCOMPARE(w.f.MinTimeWait->text(), r.min);
             QCOMPARE(w.f.MaxTimeWait->text(), r.max);
@@ -279,6 +280,7 @@ private slots:
         const QString snapshot = w.f.SecondWindow->toPlainText();
         w.packet("B\r\n"); // placed, not drawn yet: cleared with the rest
         w.f.BTLog->click();
+        w.housekeeping();
         QCOMPARE(w.shown(), QString());
         QCOMPARE(w.f.SecondWindow->toPlainText(), snapshot);
         QCOMPARE(w.f.StaticText3->text(), QStringLiteral("TX: 0 RX: 6"));

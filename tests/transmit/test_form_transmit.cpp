@@ -276,6 +276,7 @@ private slots:
         // received bytes join the same caption
         fx->serial.incoming = "OK";
         f.RxTimerTimer();
+        f.FlushLogView(); // the receive figures are shown with the next drawing
         QCOMPARE(f.StaticText3->text(), QStringLiteral("TX: 10 RX: 2"));
     }
 
