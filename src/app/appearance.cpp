@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QStyle>
 #include <QPalette>
+#include <QProxyStyle>
+#include <QStyleFactory>
+#include <QScreen>
 #include <QWidget>
 
 namespace trelvo {
@@ -38,6 +41,34 @@ void SetTextColor(QWidget* w, const QColor& c) {
 }
 
 QColor TextColor(const QWidget* w) { return w->palette().color(QPalette::Text); }
+
+namespace {
+
+class NarrowDropDownStyle final : public QProxyStyle {
+public:
+    NarrowDropDownStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
+    QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl part,
+                         const QWidget* widget) const override {
+        QRect r = QProxyStyle::subControlRect(control, option, part, widget);
+        if (control == CC_ComboBox && part == SC_ComboBoxEditField) r.adjust(-1, 0, 5, 0);
+        return r;
+    }
+};
+
+} // namespace
+
+void UseNarrowDropDownStyle(QWidget* dropDown) {
+    static NarrowDropDownStyle* const style = new NarrowDropDownStyle; // lives as long as the program
+    dropDown->setStyle(style);
+}
+
+void CenterOnScreen(QWidget* window) {
+    const QScreen* screen = window->screen();
+    if (!screen) return;
+    QRect frame = window->frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    window->move(frame.topLeft());
+}
 
 } // namespace trelvo
 

@@ -34,6 +34,12 @@ QColor Background(const QWidget* w);
 void SetTextColor(QWidget* w, const QColor& c);
 QColor TextColor(const QWidget* w);
 
+// A narrow drop-down whose text may use part of the arrow's margin, so that six digits fit a 59-pixel box.
+void UseNarrowDropDownStyle(QWidget* dropDown);
+
+// Moves a window so that it stands in the middle of its screen's free area.
+void CenterOnScreen(QWidget* window);
+
 } // namespace trelvo
 
 class QApplication;

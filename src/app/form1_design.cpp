@@ -126,6 +126,7 @@ void TForm1::BuildTopBar() {
                         0);
     ComBits = DropDown(Panel1, "ComBits", {248, 2, 59, 21}, "Bits", {"5", "6", "7", "8"}, 3);
     ComStopBits = DropDown(Panel1, "ComStopBits", {308, 2, 59, 21}, "StopBit", {"1", "1,5", "2"}, 0);
+    for (QComboBox* box : {BaudRate, ComBits, ComStopBits}) UseNarrowDropDownStyle(box); // "115200" whole
     AutoConnect = Make<QCheckBox>(Panel1, "AutoConnect", {372, 4, 82, 17});
     AutoConnect->setText(QStringLiteral("AutoConnect"));
     TimeOutRx = Make<UpDown>(Panel1, "TimeOutRx", {456, 0, 17, 25}, 0, 10000);

@@ -2,6 +2,7 @@
 
 #include "app/appearance.h"
 
+#include <QEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -91,7 +92,13 @@ TInfo::TInfo(QWidget* parent)
 
 void TInfo::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    FormActivate();
+    CenterOnScreen(this);
+}
+
+bool TInfo::event(QEvent* event) {
+    const bool handled = QDialog::event(event);
+    if (event->type() == QEvent::WindowActivate) FormActivate();
+    return handled;
 }
 
 // No visible control keeps the focus, so neither read-only line shows a caret or a selection.
@@ -99,6 +106,8 @@ void TInfo::FormActivate() {
     Button1->setVisible(true);
     Button1->setFocus();
     Button1->setVisible(false);
+    // Hiding the focused button hands the focus on to the next control; the box keeps it itself instead.
+    if (QWidget* next = focusWidget(); next && next != this) next->clearFocus();
     Edit1->deselect();
     Edit2->deselect();
 }

@@ -27,6 +27,7 @@ public:
     void FormActivate();
 
 protected:
+    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 };
 

@@ -1,5 +1,6 @@
 #include "serial/open_port_error_form.h"
 
+#include "app/appearance.h"
 #include "serial/open_port_error_picture.h"
 
 #include <QLabel>
@@ -17,6 +18,11 @@ TOpenPortError::TOpenPortError(QWidget* parent)
     Image1->setGeometry(0, 0, 600, 500);
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     Image1->setPixmap(QPixmap::fromImage(DrawOpenPortErrorPicture()));
+}
+
+void TOpenPortError::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    CenterOnScreen(this);
 }
 
 } // namespace trelvo

@@ -13,6 +13,9 @@ public:
     explicit TOpenPortError(QWidget* parent = nullptr);
 
     QLabel* Image1;
+
+protected:
+    void showEvent(QShowEvent* event) override;
 };
 
 } // namespace trelvo

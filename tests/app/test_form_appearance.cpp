@@ -1,6 +1,8 @@
 // The real main window resized, its colour schemes and its log font.
 
+#include "app/info_form.h"
 #include "app/updown.h"
+#include "serial/open_port_error_form.h"
 #include "support/form_fixture.h"
 
 #include <QComboBox>
@@ -8,6 +10,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QtTest>
 
 using namespace trelvo;
@@ -77,6 +80,34 @@ private slots:
         QCOMPARE(size(), 2);
         QCOMPARE(f.st.shell.LogFontSize, 2);
         QCOMPARE(f.MainWindow->font().styleStrategy() & QFont::PreferNoShaping, QFont::PreferNoShaping);
+    }
+
+    // Activation, not showing, takes the focus away from every visible control of the about box.
+    void theAboutBoxLeavesNoVisibleControlFocusedWhenActivated() {
+        FormFixture fx;
+        TInfo info(fx.form.get());
+        info.show();
+        QVERIFY(QTest::qWaitForWindowActive(&info));
+        info.Edit2->setFocus();
+        QVERIFY(info.Edit2->hasFocus());
+        QEvent activate(QEvent::WindowActivate);
+        QApplication::sendEvent(&info, &activate);
+        QWidget* focused = info.focusWidget();
+        QVERIFY2(!focused || focused == &info || !focused->isVisible(),
+                 qPrintable(focused ? focused->objectName() : QString()));
+    }
+
+    void theAboutBoxAndTheOpenPortPictureOpenCentredOnTheScreen() {
+        FormFixture fx;
+        fx.form->move(0, 0);
+        TInfo info(fx.form.get());
+        TOpenPortError picture(fx.form.get());
+        for (QDialog* d : std::initializer_list<QDialog*>{&info, &picture}) {
+            d->show();
+            const QPoint centre = d->screen()->availableGeometry().center();
+            QVERIFY2((d->frameGeometry().center() - centre).manhattanLength() <= 2, qPrintable(d->objectName()));
+            d->hide();
+        }
     }
 };
 
