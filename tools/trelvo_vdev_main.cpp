@@ -13,7 +13,7 @@ namespace {
 
 const char* const kUsage =
     "usage: trelvo-vdev [--link PATH] [--echo] [--reply 'REQUEST=REPLY']... [--stream FILE [--rate N] [--loop]]\n"
-    "                   [--print]\n"
+    "                   [--read-rate N] [--print]\n"
     "\n"
     "  --link PATH     place a symbolic link to the port at PATH (for example /dev/ttyV0)\n"
     "  --echo          send back every byte received\n"
@@ -22,6 +22,7 @@ const char* const kUsage =
     "  --stream FILE   send the bytes of FILE\n"
     "  --rate N        ... at N bytes per second (default 1000; 0 = as fast as the line takes them)\n"
     "  --loop          ... over and over\n"
+    "  --read-rate N   take what the program writes at N bytes per second at most (a slow line)\n"
     "  --print         print what is received (non-printable bytes as \\xHH)\n"
     "\n"
     "Signals: SIGUSR1 makes the device vanish (port closed, link removed), SIGUSR2 brings it back on the same\n"
@@ -56,7 +57,7 @@ int main(int argc, char** argv) {
     using trelvo::vdev::VirtualDevice;
     std::string link, streamFile;
     bool echo = false, loop = false, print = false;
-    std::uint64_t rate = 1000;
+    std::uint64_t rate = 1000, readRate = 0;
     std::vector<std::pair<std::string, std::string>> replies;
 
     for (int i = 1; i < argc; ++i) {
@@ -84,6 +85,10 @@ int main(int argc, char** argv) {
             const char* v = value();
             char* end = nullptr;
             if (!v || (rate = std::strtoull(v, &end, 10), *end != '\0')) return Fail("--rate needs a number");
+        } else if (arg == "--read-rate") {
+            const char* v = value();
+            char* end = nullptr;
+            if (!v || (readRate = std::strtoull(v, &end, 10), *end != '\0')) return Fail("--read-rate needs a number");
         } else if (arg == "--loop") {
             loop = true;
         } else if (arg == "--print") {
@@ -112,6 +117,7 @@ int main(int argc, char** argv) {
 
     VirtualDevice device(link);
     device.setEcho(echo);
+    device.setReadRate(readRate);
     for (auto& [request, reply] : replies)
         device.addReply(request, reply);
     if (print) device.setReceiveCallback([](std::string_view bytes) { std::cout << Printable(bytes) << std::flush; });

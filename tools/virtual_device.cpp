@@ -30,9 +30,13 @@ std::string SystemText(const char* what) {
 
 std::uint32_t BaudOf(speed_t s) {
     static const std::pair<speed_t, std::uint32_t> table[] = {
-        {B50, 50},     {B75, 75},       {B110, 110},     {B134, 134},     {B150, 150},       {B200, 200},
-        {B300, 300},   {B600, 600},     {B1200, 1200},   {B1800, 1800},   {B2400, 2400},     {B4800, 4800},
-        {B9600, 9600}, {B19200, 19200}, {B38400, 38400}, {B57600, 57600}, {B115200, 115200}, {B230400, 230400}};
+        {B50, 50},         {B75, 75},         {B110, 110},     {B134, 134},     {B150, 150},       {B200, 200},
+        {B300, 300},       {B600, 600},       {B1200, 1200},   {B1800, 1800},   {B2400, 2400},     {B4800, 4800},
+        {B9600, 9600},     {B19200, 19200},   {B38400, 38400}, {B57600, 57600}, {B115200, 115200}, {B230400, 230400},
+#ifdef B921600
+        {B460800, 460800}, {B921600, 921600},
+#endif
+    };
     for (const auto& [constant, baud] : table)
         if (constant == s) return baud;
     return 0;
@@ -272,6 +276,16 @@ std::uint64_t VirtualDevice::streamedBytes() const {
     return streamPos_;
 }
 
+void VirtualDevice::setReadRate(std::uint64_t bytesPerSecond) {
+    {
+        std::lock_guard lock(mutex_);
+        readRate_ = bytesPerSecond;
+        readSinceRate_ = 0;
+        readRateStartUs_ = NowUs();
+    }
+    wake();
+}
+
 void VirtualDevice::setReceiveCallback(std::function<void(std::string_view)> callback) {
     std::lock_guard lock(mutex_);
     onReceive_ = std::move(callback);
@@ -359,8 +373,20 @@ void VirtualDevice::run() {
     while (!stop_) {
         bool wantWrite = false;
         int timeoutMs = -1;
+        std::size_t readAllowed = kChunk;
         {
             std::lock_guard lock(mutex_);
+            if (readRate_ != 0) {
+                const auto elapsedUs = static_cast<std::uint64_t>(NowUs() - readRateStartUs_);
+                const std::uint64_t due = elapsedUs * readRate_ / 1'000'000;
+                readAllowed = static_cast<std::size_t>(
+                    std::min<std::uint64_t>(due > readSinceRate_ ? due - readSinceRate_ : 0, kChunk));
+                if (readAllowed == 0) {
+                    const auto nextUs = static_cast<std::int64_t>((readSinceRate_ + 1) * 1'000'000 / readRate_);
+                    timeoutMs = static_cast<int>(std::clamp<std::int64_t>(
+                        (nextUs - static_cast<std::int64_t>(elapsedUs) + 999) / 1000, 1, 1000));
+                }
+            }
             wantWrite = !outgoing_.empty();
             if (!wantWrite && streamActive_) {
                 if (streamRate_ == 0) {
@@ -370,12 +396,15 @@ void VirtualDevice::run() {
                     const std::int64_t waitUs = dueUs - (NowUs() - streamStartUs_);
                     if (waitUs <= 0)
                         wantWrite = true;
-                    else
+                    else if (timeoutMs < 0)
                         timeoutMs = static_cast<int>(std::min<std::int64_t>((waitUs + 999) / 1000, 1000));
+                    else
+                        timeoutMs = std::min(timeoutMs, static_cast<int>((waitUs + 999) / 1000));
                 }
             }
         }
-        pollfd fds[2] = {{master_, static_cast<short>(POLLIN | (wantWrite ? POLLOUT : 0)), 0}, {wakeRead_, POLLIN, 0}};
+        const short events = static_cast<short>((readAllowed > 0 ? POLLIN : 0) | (wantWrite ? POLLOUT : 0));
+        pollfd fds[2] = {{master_, events, 0}, {wakeRead_, POLLIN, 0}};
         if (::poll(fds, 2, timeoutMs) < 0) {
             if (errno == EINTR) continue;
             break;
@@ -384,8 +413,14 @@ void VirtualDevice::run() {
             while (::read(wakeRead_, buffer, sizeof buffer) > 0) {
             }
         if (fds[0].revents & POLLIN) {
-            const ssize_t n = ::read(master_, buffer, sizeof buffer);
-            if (n > 0) handleReceived(buffer, static_cast<std::size_t>(n));
+            const ssize_t n = ::read(master_, buffer, readAllowed);
+            if (n > 0) {
+                {
+                    std::lock_guard lock(mutex_);
+                    readSinceRate_ += static_cast<std::uint64_t>(n);
+                }
+                handleReceived(buffer, static_cast<std::size_t>(n));
+            }
         } else if (fds[0].revents & (POLLHUP | POLLERR)) {
             // Nothing to read from a hung-up master; do not spin on it.
             ::poll(&fds[1], 1, 10);

@@ -65,6 +65,9 @@ public:
     void stopStream();
     bool streaming() const;
     std::uint64_t streamedBytes() const; // of the current stream
+    // Takes what the program writes at bytesPerSecond at most (0, the default: as fast as it comes), so a long line
+    // drains slowly, as on a slow serial line.
+    void setReadRate(std::uint64_t bytesPerSecond);
     // Called on the device's own thread with every chunk received.
     void setReceiveCallback(std::function<void(std::string_view)> callback);
 
@@ -110,6 +113,9 @@ private:
     bool streamActive_ = false;
     std::uint64_t streamPos_ = 0; // bytes of the stream sent
     std::int64_t streamStartUs_ = 0;
+    std::uint64_t readRate_ = 0;
+    std::uint64_t readSinceRate_ = 0; // bytes read since the rate was set
+    std::int64_t readRateStartUs_ = 0;
     std::string received_;
     std::function<void(std::string_view)> onReceive_;
 };

@@ -39,91 +39,84 @@ TForm1::TForm1(Services services, QWidget* parent) : QMainWindow(parent), svc_(s
     }
     FormCreate();
     ConnectHandlers();
+    svc_.serial.setBytesWrittenListener([this](std::uint64_t count) { TransmitWritten(count); });
     StartReceiveTimers();
     CheckConnect->start();
 }
 
 TForm1::~TForm1() {
+    svc_.serial.setBytesWrittenListener({});
     svc_.serial.setReadNotify({});
 }
 
 void TForm1::FormCreate() {
-    // 1
+    // The statistics start as the statistics button leaves them.
     BTClrStatClick();
-    // 2: the small arrows after the command line and the suffix field. The symbol font that draws character
+    // The small arrows after the command line and the suffix field. The symbol font that draws character
     // 0xAF as an arrow is not on every platform (where it is stood in for, the arrow renders blank), so the
     // same arrow comes from the Unicode character in the window font.
     for (QLabel* arrow : {Str1, Str2}) arrow->setText(QString(QChar(0x2193)));
-    // 3, 9, 12, 18 and 21 capture the layout base for the resize rule.
+    // The design places and sizes that the resize rule measures against.
     CaptureLayoutBase();
-    // 4
+    // Counters, the packet being collected, the file-send position.
     st.receive.RxLen = 0;
     st.send.FileLineIndex = 0;
     st.send.LastPeriodSendMs = 0;
     st.receive.LastRxMs = 0;
     st.receive.RxTimeOutMs = 0;
     st.counters = TransferCounters{};
-    // 5
+    // The log's font size as designed, the base of the font-size buttons.
     st.shell.LogFontSize = MainWindow->font().pointSize();
-    // 6
     st.send.PeriodTicked = false;
-    // 7
+    // The log starts empty, on the window's own background like the command fields and the pickers.
     MainWindow->clear();
-    // 8, 10
     for (QWidget* w : {static_cast<QWidget*>(MainWindow), static_cast<QWidget*>(MainStrCmd),
                        static_cast<QWidget*>(AddStrCmd), static_cast<QWidget*>(FastOldCmd),
                        static_cast<QWidget*>(LBTail), static_cast<QWidget*>(CBLists)})
         SetBackground(w, BtnFaceColor());
-    // 11
     st.shell.ExitCancelled = false;
-    // 13
     st.transmit.SendBusy = false;
     st.receive.RxBusy = false;
-    // 14
+    // Each command button and its edit field carry their number for the shared handlers.
     for (int i = 1; i <= 48; ++i) {
         SetTag(CmdButtons[i], i);
         SetTag(CmdEdits[i], i);
     }
-    // 15
+    // Connect has the focus when the window first shows.
     BTConnect->setFocus();
     setTabOrder(BTConnect, BTRescan);
-    // 16
     st.send.HistoryListMode = false;
     st.send.FileMode = false;
-    // 17
+    // The time-out label shows the time-out 0 instead of its design caption.
     TimeOutAns->setText(QStringLiteral("TimeOutRX: %1").arg(st.receive.RxTimeOutMs));
-    // 18
+    // The help lines carry their number too.
     for (int i = 1; i <= 12; ++i) SetTag(HelpTexts[i], i);
-    // 19, 20
+    // The command library, showing list 1; the page's shared handlers are wired by ConnectHandlers after this,
+    // so filling the page does not pass through them.
     LoadCmdStore();
     st.shell.CurrentList = 1;
     ReadListCmd(1);
-    // 21: the shared handlers of the command page are wired by ConnectHandlers after this.
-    // 22
+    // The sent-command history and its lists.
     LoadHistory();
-    // 23
+    // The port list, without messages when no port is found.
     st.shell.StartingUp = true;
     ScanPorts();
     st.shell.StartingUp = false;
-    // 24
     st.port.PortOpen = false;
-    // 25
+    // The default help text is the last thing written.
     OutHelpHelp();
 }
 
 bool TForm1::FormClose() {
-    // 1, 2
-    if (CmdStoreChanged() && svc_.dialogs.askSaveChanges() == SaveAnswer::Cancel) st.shell.ExitCancelled = true;
-    // 3
-    const bool vetoed = st.shell.ExitCancelled;
-    if (!vetoed) {
-        // 4
-        SaveHistory();
-        CloseLogFile();
-    }
-    // 5
+    // A changed command library is offered for saving; "Отмена" keeps the window open.
+    ExitCheck();
+    bool closing = !st.shell.ExitCancelled;
+    // The history is written, then the log file closed. A history that could not be written keeps the window
+    // open and the log recording, so nothing of this run is lost; the next close tries again.
+    if (closing) closing = SaveHistory();
+    if (closing) CloseLogFile();
     st.shell.ExitCancelled = false;
-    return !vetoed;
+    return closing;
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
@@ -132,8 +125,6 @@ void TForm1::closeEvent(QCloseEvent* event) {
     else
         event->ignore();
 }
-
-void TForm1::CaptureLayoutBase() {}
 
 void TForm1::WatchEvents(QWidget* w) {
     w->installEventFilter(this);
@@ -155,7 +146,9 @@ void TForm1::ConnectHandlers() {
     connect(StartLog, &QPushButton::clicked, this, &TForm1::StartLogClick);
     connect(BTPalitra, &QPushButton::clicked, this, &TForm1::BTPalitraClick);
     connect(BtInfo, &QPushButton::clicked, this, &TForm1::BtInfoClick);
+    ConnectSendModes();
 
+    ConnectLibraryPage();
     WatchRenderSettings();
     connect(RxTimer, &QTimer::timeout, this, &TForm1::RxTimerTimer);
     connect(TimerPeriod, &QTimer::timeout, this, &TForm1::TimerPeriodTimer);
@@ -173,6 +166,7 @@ void TForm1::ConnectHandlers() {
              ListInc, ListDec, ButtonReadFile, SendStart, ButtonSend, MainWindow->viewport(), SecondWindow->viewport(),
              LogPanel, Panel1, MainPanel})
         WatchEvents(w);
+    ConnectLibraryEditing();
     clearsHelp_ = {EditAllCmd, DelList, OldCommandsBT, ListInc, ListDec, ButtonReadFile, SendStart, ButtonSend,
                    MainStrCmd, AddStrCmd, MainWindow->viewport(), SecondWindow->viewport(), LogPanel, Panel1,
                    MainPanel};
@@ -185,7 +179,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
         if (watched == MainStrCmd && (enter || key == Qt::Key_Escape)) {
             if (enter)
-                SendPortData(MainStrCmd->text());
+                ButtonSendClick();
             else
                 MainStrCmd->clear();
             return true;
@@ -228,16 +222,11 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         if (watched == LBTail) LBTail->hide();
         if (watched == FastOldCmd) FastOldCmd->hide();
         break;
-    case QEvent::MouseMove: {
-        const int k = Tag(watched);
-        if (k > 0 && k <= 48 && watched == CmdButtons[k])
-            ButtonCmdHelp(k);
-        else if (k > 0 && k <= 48 && watched == CmdEdits[k])
-            EditCmdHelp(k);
-        else if (clearsHelp_.contains(watched))
-            ClearHelp();
+    case QEvent::MouseMove:
+    case QEvent::FocusIn:
+    case QEvent::MouseButtonDblClick:
+        HelpEvent(watched, event);
         break;
-    }
     default:
         break;
     }

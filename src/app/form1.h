@@ -12,6 +12,8 @@
 #include <QSet>
 #include <array>
 #include <memory>
+#include <string>
+#include <string_view>
 
 class QCheckBox;
 class QComboBox;
@@ -151,7 +153,8 @@ public:
     void ShowConnection(const ConnectionView& view);
 
     // ---- transmit
-    void SendPortData(const QString& line);
+    // Held means the port is still writing and the line goes after; Draining means it was dropped.
+    SendStatus SendPortData(const QString& line);
     // The mode of the ASCII/HEX buttons, for sending and for showing what is received.
     TxMode Mode() const;
     void ButtonSendClick();
@@ -164,11 +167,20 @@ public:
     void ShowDirectiveList();
     void ShowQuickHistory();
 
-    // ---- send modes (plug points until the send modes land)
+    // ---- send modes
     void CheckSendDataAftAnswer(std::uint32_t waiting);
     void CheckSendDataAftConnect();
     void CustomFunctionsTimer();
     void TimerPeriodTimer();
+    void RBManualClick();
+    void RBAfterAnsClick();
+    void RBSelClick();
+    void RBPeriodClick();
+    void ButtonReadFileClick();
+    void SendStartClick();
+    void StartSendCommands();
+    void OldCmdListClick();
+    SendMode CurrentSendMode() const;
 
     // ---- receive and log
     void RxTimerTimer();
@@ -190,8 +202,44 @@ public:
     void EditCmdHelp(int k);
     void OutHelpHelp();
     void ClearHelp();
+    // The store and the page of the command library. Texts are CP1251 bytes, numbers from 1; a number out of range
+    // reads as an empty text and stores nothing.
+    void WriteListCmd(int list);
+    void ClrListCmd(int list);
+    // Takes the page over into the current list and writes the whole file; false (after a message) on failure.
+    bool SaveCmdStore();
+    std::string GetCmdName(int list, int k) const;
+    std::string GetCmdLine(int list, int k) const;
+    void SetCmdName(int list, int k, std::string_view text);
+    void SetCmdLine(int list, int k, std::string_view text);
+    int GetCurrentList() const;
+    std::string CmdHelpLine(int list, int k, int line) const;
+    void SetCmdHelpLine(int list, int k, int line, std::string_view text);
+    std::string ListNameOf(int list) const;
+    void SetListName(int list, std::string_view text);
+    void RBNameClick();
+    void RbDataClick();
+    void CBListsClick(int index);
+    void CBListsDblClick();
+    void STListNameDblClick();
+    void ListIncClick();
+    void ListDecClick();
+    void DelListClick();
+    void SaveFClick();
 
-    // ---- appearance
+    // ---- command editing mode and help texts
+    bool EditMode() const; // kept in the tag of EditAllCmd, shown by its caption
+    void EditAllCmdClick();
+    void SaveEditTextCmd(int k);
+    void CancelExit();
+    // The first step of a close request: offers to save a changed library; sets ExitCancelled to keep the window.
+    void ExitCheck();
+    void ShowHelpAsFocus(int k);
+    void ShowWindowEdtHelp(int k);
+
+    // ---- layout and appearance
+    // Lays the controls out for the window's present size.
+    void FormCanResize();
     void BTPalitraClick();
     void SriftClick(bool up);
     void BtInfoClick();
@@ -202,6 +250,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -213,11 +262,30 @@ private:
     void ConnectHandlers();
     void WatchEvents(QWidget* w);
     void WatchRenderSettings();
+    void ConnectLibraryPage();
+    void ConnectLibraryEditing();
+    // Pointer moves, focus and double clicks of the command page and the help area's clearing controls.
+    void HelpEvent(QObject* watched, QEvent* event);
+    void ShowCmdHelp(int k);
     // Start-up and shutdown steps that other subsystems fill in.
     void CaptureLayoutBase();
     void LoadHistory();
-    void SaveHistory();
+    // False when the history file could not be written (the message has been shown).
+    bool SaveHistory();
+    // Sending while the port drains a long line: the inputs of a send, and the port's report of bytes written.
+    SendContext TransmitContext();
+    void TransmitWritten(std::uint64_t count);
+    void ShowTransmitCounters();
     void CloseLogFile();
+    // Send modes.
+    void ConnectSendModes();
+    void ChooseSendMode(SendMode mode);
+    ScheduleInputs SendModeInputs() const;
+    void CarryOut(const SendAction& action);
+    void ArmPeriodTimer();
+    void RestartCyclicSending();
+    void LoadCommandFile();
+    void LeaveFileMode();
     // The receive and housekeeping timers wake only for work (form1_receive.cpp).
     void StartReceiveTimers();
     void WakeRxTimer();

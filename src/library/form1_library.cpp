@@ -1,16 +1,228 @@
-// Command library handlers of the main window. The store, the pages and the help texts plug in here.
+// Command library handlers of the main window: the store and its file, the page of 48 command buttons, the choice
+// and paging of lists.
 
 #include "app/form1.h"
 
+#include "common/cp1251.h"
+#include "common/dialogs.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <algorithm>
+#include <functional>
+
 namespace trelvo {
 
-void TForm1::LoadCmdStore() {}
-void TForm1::ReadListCmd(int) {}
-bool TForm1::CmdStoreChanged() { return false; }
-void TForm1::ButtonCmdClick(int) {}
-void TForm1::ButtonCmdHelp(int) {}
-void TForm1::EditCmdHelp(int) {}
-void TForm1::OutHelpHelp() {}
-void TForm1::ClearHelp() {}
+namespace {
+
+constexpr int kNameTypingLimit = 50;
+constexpr int kLineTypingLimit = 250;
+constexpr int kListNameTypingLimit = 150;
+
+// Runs `action` on a double click on the watched control.
+class DoubleClickFilter : public QObject {
+public:
+    DoubleClickFilter(QObject* parent, std::function<void()> action) : QObject(parent), action_(std::move(action)) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonDblClick) action_();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> action_;
+};
+
+// The typing limit applies to the keyboard and to paste only: a longer stored text (a file written elsewhere) is
+// shown and kept whole, since QLineEdit's limit also cuts text set by the program.
+void ShowInEdit(QLineEdit* edit, const QString& text, int typingLimit) {
+    edit->setMaxLength(32767);
+    edit->setText(text);
+    edit->setMaxLength(std::max(typingLimit, static_cast<int>(text.size())));
+}
+
+// A button caption shows an ampersand as itself, not as the mark of a shortcut key.
+QString Caption(QString text) {
+    return text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+}
+
+} // namespace
+
+void TForm1::LoadCmdStore() {
+    const CmdLoadResult r = st.cmdConfig.load(st.cmdStore, svc_.clock.localTime());
+    for (const std::string& m : r.messages)
+        svc_.dialogs.message(m);
+}
+
+bool TForm1::SaveCmdStore() {
+    WriteListCmd(st.shell.CurrentList);
+    const FileResult r = st.cmdConfig.save(st.cmdStore);
+    if (!r.ok) svc_.dialogs.message(r.reason);
+    return r.ok;
+}
+
+// A comparison that cannot be made ends the close attempt: the window stays open, and the user can save anew.
+bool TForm1::CmdStoreChanged() {
+    const CmdCompareResult r = st.cmdConfig.changed(st.cmdStore);
+    if (r.error.empty()) return r.changed;
+    svc_.dialogs.message(r.error);
+    st.shell.ExitCancelled = true;
+    return false;
+}
+
+std::string TForm1::GetCmdName(int list, int k) const {
+    return st.cmdStore.GetCmdName(list, k);
+}
+std::string TForm1::GetCmdLine(int list, int k) const {
+    return st.cmdStore.GetCmdLine(list, k);
+}
+void TForm1::SetCmdName(int list, int k, std::string_view text) {
+    st.cmdStore.SetCmdName(list, k, text);
+}
+void TForm1::SetCmdLine(int list, int k, std::string_view text) {
+    st.cmdStore.SetCmdLine(list, k, text);
+}
+int TForm1::GetCurrentList() const {
+    return st.shell.CurrentList;
+}
+std::string TForm1::CmdHelpLine(int list, int k, int line) const {
+    return st.cmdStore.GetHelpLine(list, k, line);
+}
+void TForm1::SetCmdHelpLine(int list, int k, int line, std::string_view text) {
+    st.cmdStore.SetHelpLine(list, k, line, text);
+}
+std::string TForm1::ListNameOf(int list) const {
+    return st.cmdStore.GetListName(list);
+}
+void TForm1::SetListName(int list, std::string_view text) {
+    st.cmdStore.SetListName(list, text);
+}
+
+void TForm1::ReadListCmd(int list) {
+    TCmdListRec& rec = st.cmdStore.list(list);
+    const bool names = RBName->isChecked();
+    const int limit = names ? kNameTypingLimit : kLineTypingLimit;
+    for (int k = 1; k <= kCmdsPerList; ++k) {
+        const QString name = FromCp1251(rec.cmdName(k));
+        const QString line = FromCp1251(rec.cmdLine(k));
+        QPushButton* button = CmdButtons[static_cast<std::size_t>(k)];
+        QLineEdit* edit = CmdEdits[static_cast<std::size_t>(k)];
+        for (QWidget* w : {static_cast<QWidget*>(button), static_cast<QWidget*>(edit)}) {
+            QFont font = w->font();
+            font.setBold(names);
+            w->setFont(font);
+            w->setToolTip(names ? line : name);
+        }
+        button->setText(Caption(names ? name : line));
+        ShowInEdit(edit, names ? name : line, limit);
+    }
+    if (rec.listName().empty()) rec.setListName("[" + std::to_string(list) + "]");
+    const QString listName = FromCp1251(rec.listName());
+    STListName->setText(listName);
+    ShowInEdit(ListNameEDT, listName, kListNameTypingLimit);
+    CBLists->clear();
+    QStringList all;
+    for (int i = 1; i <= kCmdLists; ++i)
+        all << FromCp1251(st.cmdStore.list(i).listName());
+    CBLists->addItems(all);
+    CBLists->setCurrentIndex(list - 1);
+}
+
+void TForm1::WriteListCmd(int list) {
+    TCmdListRec& rec = st.cmdStore.list(list);
+    rec.setListName(ToCp1251(ListNameEDT->text()));
+    const bool names = RBName->isChecked();
+    for (int k = 1; k <= kCmdsPerList; ++k) {
+        const Bytes text = ToCp1251(CmdEdits[static_cast<std::size_t>(k)]->text());
+        if (names)
+            rec.setCmdName(k, text);
+        else
+            rec.setCmdLine(k, text);
+    }
+}
+
+void TForm1::ClrListCmd(int list) {
+    st.cmdStore.list(list).clearTexts();
+}
+
+void TForm1::ButtonCmdClick(int k) {
+    const QString line = FromCp1251(st.cmdStore.GetCmdLine(st.shell.CurrentList, k));
+    if (RBSel->isChecked()) {
+        SendPortData(line);
+        ButtonSend->setFocus();
+    } else {
+        MainStrCmd->setText(line);
+        MainStrCmd->setFocus();
+    }
+}
+
+void TForm1::RBNameClick() {
+    ReadListCmd(st.shell.CurrentList);
+}
+void TForm1::RbDataClick() {
+    ReadListCmd(st.shell.CurrentList);
+}
+
+void TForm1::CBListsClick(int index) {
+    st.shell.CurrentList = index + 1;
+    ReadListCmd(st.shell.CurrentList);
+    ListDec->setEnabled(st.shell.CurrentList > 1);
+    ListInc->setEnabled(st.shell.CurrentList < kCmdLists);
+}
+
+void TForm1::CBListsDblClick() {
+    CBLists->hide();
+    STListName->setText(FromCp1251(st.cmdStore.list(st.shell.CurrentList).listName()));
+    STListName->show();
+}
+
+void TForm1::STListNameDblClick() {
+    if (st.send.FileMode) return;
+    CBLists->show();
+    STListName->hide();
+}
+
+void TForm1::ListIncClick() {
+    ListDec->setEnabled(true);
+    if (EditMode()) WriteListCmd(st.shell.CurrentList);
+    if (st.shell.CurrentList >= kCmdLists) return;
+    ReadListCmd(++st.shell.CurrentList);
+    if (st.shell.CurrentList == kCmdLists) ListInc->setEnabled(false);
+}
+
+void TForm1::ListDecClick() {
+    ListInc->setEnabled(true);
+    if (EditMode()) WriteListCmd(st.shell.CurrentList);
+    if (st.shell.CurrentList <= 1) return;
+    ReadListCmd(--st.shell.CurrentList);
+    if (st.shell.CurrentList == 1) ListDec->setEnabled(false);
+}
+
+void TForm1::DelListClick() {
+    ClrListCmd(st.shell.CurrentList);
+    ReadListCmd(st.shell.CurrentList);
+}
+
+void TForm1::SaveFClick() {
+    SaveF->setEnabled(false);
+    SaveCmdStore();
+    SaveF->setEnabled(true);
+}
+
+void TForm1::ConnectLibraryPage() {
+    connect(RBName, &QRadioButton::clicked, this, &TForm1::RBNameClick);
+    connect(RbData, &QRadioButton::clicked, this, &TForm1::RbDataClick);
+    connect(CBLists, &QComboBox::activated, this, &TForm1::CBListsClick);
+    connect(ListInc, &QPushButton::clicked, this, &TForm1::ListIncClick);
+    connect(ListDec, &QPushButton::clicked, this, &TForm1::ListDecClick);
+    connect(DelList, &QPushButton::clicked, this, &TForm1::DelListClick);
+    connect(SaveF, &QPushButton::clicked, this, &TForm1::SaveFClick);
+    CBLists->installEventFilter(new DoubleClickFilter(CBLists, [this] { CBListsDblClick(); }));
+    STListName->installEventFilter(new DoubleClickFilter(STListName, [this] { STListNameDblClick(); }));
+}
 
 } // namespace trelvo

@@ -40,6 +40,14 @@ speed_t SpeedConstant(std::uint32_t baud) {
         return B115200;
     case 230400:
         return B230400;
+#ifdef B460800 // not every system names the rates above 230400
+    case 460800:
+        return B460800;
+#endif
+#ifdef B921600
+    case 921600:
+        return B921600;
+#endif
     default:
         return B0;
     }
@@ -48,7 +56,7 @@ speed_t SpeedConstant(std::uint32_t baud) {
 bool MakeLineTermios(const termios& current, const PortDcb& dcb, termios& out, std::string& problem) {
     const speed_t speed = SpeedConstant(dcb.BaudRate);
     if (speed == B0) {
-        problem = "Baud rate " + std::to_string(dcb.BaudRate) + " is not supported";
+        problem = "Скорость " + std::to_string(dcb.BaudRate) + " бод не поддерживается";
         return false;
     }
     tcflag_t size = 0;
@@ -66,7 +74,7 @@ bool MakeLineTermios(const termios& current, const PortDcb& dcb, termios& out, s
         size = CS8;
         break;
     default:
-        problem = std::to_string(dcb.ByteSize) + " data bits are not supported";
+        problem = "Число бит данных " + std::to_string(dcb.ByteSize) + " не поддерживается";
         return false;
     }
     bool twoStopBits = false;
@@ -75,20 +83,20 @@ bool MakeLineTermios(const termios& current, const PortDcb& dcb, termios& out, s
         break;
     case 1:
         if (dcb.ByteSize != 5) {
-            problem = "1.5 stop bits are possible only with 5 data bits";
+            problem = "1,5 стоп-бита возможны только при 5 битах данных";
             return false;
         }
         twoStopBits = true;
         break;
     case 2:
         if (dcb.ByteSize == 5) {
-            problem = "2 stop bits are not possible with 5 data bits";
+            problem = "2 стоп-бита невозможны при 5 битах данных";
             return false;
         }
         twoStopBits = true;
         break;
     default:
-        problem = "Unknown stop-bit setting";
+        problem = "Неизвестное число стоп-бит";
         return false;
     }
 

@@ -43,6 +43,18 @@ QtSerialDevice::QtSerialDevice() : port_(std::make_unique<QSerialPort>()) {
                 releaseIfGone();
         },
         Qt::QueuedConnection);
+    // Queued, so that the listener is never told from inside a call on this port (a read may complete a write).
+    // The count waiting to be told falls in the same step, so the port reports nothing left to write exactly when
+    // the listener hears of the last bytes.
+    QObject::connect(
+        port_.get(), &QSerialPort::bytesWritten, port_.get(),
+        [this](qint64 count) {
+            const std::uint64_t n =
+                std::min<std::uint64_t>(static_cast<std::uint64_t>(std::max<qint64>(count, 0)), toReport_);
+            toReport_ -= n;
+            if (written_ && n > 0) written_(n);
+        },
+        Qt::QueuedConnection);
     QObject::connect(port_.get(), &QSerialPort::readyRead, port_.get(), [this] {
         if (readNotify_) readNotify_();
     });
@@ -72,6 +84,7 @@ bool QtSerialDevice::releaseIfGone() {
     const serial_platform::Outcome present = serial_platform::CheckPresent(*port_);
     if (present.ok()) return false;
     port_->close();
+    toReport_ = 0;
     gone_ = true;
     goneReason_ = present.text;
     fail(present.kind, goneReason_);
@@ -82,8 +95,9 @@ bool QtSerialDevice::open(const std::string& name) {
     errorKind_ = SerialErrorKind::None;
     errorText_.clear();
     gone_ = false;
-    if (name.empty()) return fail(SerialErrorKind::BadArgument, "No port name given");
-    if (port_->isOpen()) return fail(SerialErrorKind::BadArgument, "The port is already open");
+    toReport_ = 0;
+    if (name.empty()) return fail(SerialErrorKind::BadArgument, "Не указано имя порта");
+    if (port_->isOpen()) return fail(SerialErrorKind::BadArgument, "Порт уже открыт");
 
     port_->setPortName(QString::fromStdString(name));
     port_->setReadBufferSize(kReadBufferBytes);
@@ -107,15 +121,15 @@ void QtSerialDevice::setQueueSizes(std::uint32_t inBytes, std::uint32_t) {
 
 bool QtSerialDevice::applySettings(const PortDcb& dcb) {
     if (gone_) return fail(SerialErrorKind::System, goneReason_);
-    if (!port_->isOpen()) return fail(SerialErrorKind::BadArgument, "The port is not open");
-    if (dcb.BaudRate == 0) return fail(SerialErrorKind::BadArgument, "Baud rate 0");
+    if (!port_->isOpen()) return fail(SerialErrorKind::BadArgument, "Порт не открыт");
+    if (dcb.BaudRate == 0) return fail(SerialErrorKind::BadArgument, "Скорость 0 бод");
     if (dcb.ByteSize < 5 || dcb.ByteSize > 8)
-        return fail(SerialErrorKind::BadArgument, std::to_string(dcb.ByteSize) + " data bits");
-    if (dcb.StopBits > 2) return fail(SerialErrorKind::BadArgument, "Unknown stop-bit setting");
+        return fail(SerialErrorKind::BadArgument, "Недопустимое число бит данных: " + std::to_string(dcb.ByteSize));
+    if (dcb.StopBits > 2) return fail(SerialErrorKind::BadArgument, "Неизвестное число стоп-бит");
     if (dcb.Parity != 0 || dcb.fParity || dcb.fOutxCtsFlow || dcb.fOutxDsrFlow || dcb.fDtrControl ||
         dcb.fDsrSensitivity || dcb.fOutX || dcb.fInX || dcb.fRtsControl || dcb.fErrorChar || dcb.fNull ||
         dcb.fAbortOnError)
-        return fail(SerialErrorKind::Unsupported, "Only no parity and no flow control are supported");
+        return fail(SerialErrorKind::Unsupported, "Поддерживается только работа без чётности и без управления потоком");
 
     const serial_platform::Outcome outcome = serial_platform::ApplyLineSettings(*port_, dcb);
     if (!outcome.ok()) return fail(outcome.kind, outcome.text);
@@ -148,19 +162,40 @@ std::uint32_t QtSerialDevice::write(const char* data, std::uint32_t count) {
         if (gone_)
             fail(SerialErrorKind::System, goneReason_);
         else
-            fail(SerialErrorKind::BadArgument, "The port is not open");
+            fail(SerialErrorKind::BadArgument, "Порт не открыт");
         return 0;
     }
-    serial_platform::Outcome outcome;
-    const std::uint32_t written = serial_platform::WriteNow(*port_, data, count, outcome);
-    if (!outcome.ok()) fail(outcome.kind, outcome.text);
-    return written;
+    const qint64 taken = port_->write(data, count);
+    if (taken < 0) {
+        failFromPort();
+        return 0;
+    }
+    toReport_ += static_cast<std::uint64_t>(taken);
+    // What the driver takes at once leaves now, not at the next turn of the event loop; the rest drains from
+    // the write notifications. flush() never blocks.
+    port_->flush();
+    return static_cast<std::uint32_t>(taken);
+}
+
+std::uint64_t QtSerialDevice::bytesToWrite() {
+    return port_->isOpen() ? toReport_ : 0;
+}
+
+void QtSerialDevice::setBytesWrittenListener(std::function<void(std::uint64_t)> written) {
+    written_ = std::move(written);
+}
+
+void QtSerialDevice::purgeInput() {
+    if (!port_->isOpen()) return;
+    port_->clear(QSerialPort::Input);
+    port_->clearError();
 }
 
 void QtSerialDevice::purge() {
     if (!port_->isOpen()) return;
     port_->clear(QSerialPort::AllDirections);
     port_->clearError();
+    toReport_ = 0;
 }
 
 bool QtSerialDevice::setReadNotify(std::function<void()> notify) {
@@ -171,6 +206,7 @@ bool QtSerialDevice::setReadNotify(std::function<void()> notify) {
 void QtSerialDevice::close() {
     if (port_->isOpen()) port_->close();
     gone_ = false;
+    toReport_ = 0;
 }
 
 } // namespace trelvo

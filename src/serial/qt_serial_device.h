@@ -1,6 +1,7 @@
 #pragma once
 // The production port: QSerialPort, raw, exclusive, no flow control, DTR and RTS held off. The platform's own part
-// (line settings, the hang-up check, synchronous writes) sits in qt_serial_device_unix.cpp / _win.cpp.
+// (line settings, the hang-up check) sits in qt_serial_device_unix.cpp / _win.cpp. Writes go into QSerialPort's
+// buffer and drain from the event loop; its bytesWritten signal is what the listener is told.
 
 #include "serial/serial_device.h"
 
@@ -33,6 +34,10 @@ public:
     void close() override;
     bool setReadNotify(std::function<void()> notify) override;
 
+    std::uint64_t bytesToWrite() override;
+    void setBytesWrittenListener(std::function<void(std::uint64_t)> written) override;
+    void purgeInput() override;
+
     SerialErrorKind lastErrorKind() const override { return errorKind_; }
     std::string lastErrorText() const override { return errorText_; }
 
@@ -50,6 +55,8 @@ private:
     std::string goneReason_;
     SerialErrorKind errorKind_ = SerialErrorKind::None;
     std::string errorText_;
+    std::uint64_t toReport_ = 0; // taken by write(), not yet told to the listener
+    std::function<void(std::uint64_t)> written_;
 };
 
 } // namespace trelvo

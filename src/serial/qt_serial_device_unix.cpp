@@ -9,16 +9,12 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <string_view>
 
 namespace trelvo::serial_platform {
 
 namespace {
-
-// How long a write waits for a line that takes no more bytes before it gives up.
-constexpr int kWriteStallMs = 1000;
 
 Outcome SystemError(int error) {
     return {SerialErrorKind::System, std::strerror(error)};
@@ -74,46 +70,10 @@ Outcome ApplyLineSettings(QSerialPort& port, const PortDcb& dcb) {
         termios taken{};
         if (::tcgetattr(fd, &taken) != 0) return SystemError(errno);
         if (!posix::SameLineSettings(taken, wanted, pty))
-            return {SerialErrorKind::Unsupported, "The driver does not support these line settings"};
+            return {SerialErrorKind::Unsupported, "Драйвер не принимает эти параметры линии"};
     }
     if (HungUp(fd)) return SystemError(EIO);
     return {};
-}
-
-std::uint32_t WriteNow(QSerialPort& port, const char* data, std::uint32_t count, Outcome& outcome) {
-    using Steady = std::chrono::steady_clock;
-    const int fd = static_cast<int>(port.handle());
-    std::uint32_t done = 0;
-    auto lastProgress = Steady::now();
-    while (done < count) {
-        const ssize_t n = ::write(fd, data + done, count - done);
-        if (n > 0) {
-            done += static_cast<std::uint32_t>(n);
-            lastProgress = Steady::now();
-            continue;
-        }
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
-            outcome = SystemError(errno);
-            break;
-        }
-        const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now() - lastProgress);
-        const int left = kWriteStallMs - static_cast<int>(waited.count());
-        if (left <= 0) {
-            outcome = SystemError(ETIMEDOUT);
-            break;
-        }
-        pollfd p{fd, POLLOUT, 0};
-        if (::poll(&p, 1, left) < 0 && errno != EINTR) {
-            outcome = SystemError(errno);
-            break;
-        }
-        if (p.revents & (POLLHUP | POLLERR | POLLNVAL)) {
-            outcome = SystemError(EIO);
-            break;
-        }
-    }
-    return done;
 }
 
 } // namespace trelvo::serial_platform

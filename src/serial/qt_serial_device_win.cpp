@@ -43,17 +43,4 @@ Outcome ApplyLineSettings(QSerialPort& port, const PortDcb& dcb) {
     return {};
 }
 
-std::uint32_t WriteNow(QSerialPort& port, const char* data, std::uint32_t count, Outcome& outcome) {
-    const qint64 taken = port.write(data, count);
-    if (taken < 0) {
-        outcome = FromPort(port);
-        return 0;
-    }
-    while (port.bytesToWrite() > 0)
-        if (!port.waitForBytesWritten(1000)) break;
-    const qint64 left = port.bytesToWrite();
-    if (left > 0) outcome = FromPort(port);
-    return static_cast<std::uint32_t>(taken - left);
-}
-
 } // namespace trelvo::serial_platform

@@ -1,5 +1,5 @@
 #pragma once
-// The port operations the system relies on, one call each, all synchronous. The production backend sits on
+// The port operations the system relies on, one call each; none waits for the line. The production backend sits on
 // QSerialPort (qt_serial_device.*); tests use doubles.
 
 #include <cstdint>
@@ -48,12 +48,21 @@ public:
     virtual std::uint32_t bytesWaiting() = 0;
     // Reads at most maxBytes already waiting; never blocks. Returns the number read.
     virtual std::uint32_t read(char* buffer, std::uint32_t maxBytes) = 0;
-    // Writes in one call; returns the number of bytes the port accepted (0 when it refused outright).
+    // Hands the bytes to the port in one call and returns the number it took (0 when it refused outright). A port
+    // that writes without waiting (see below) returns at once; the bytes go out in order as the line takes them.
     virtual std::uint32_t write(const char* data, std::uint32_t count) = 0;
     // Aborts pending operations and empties both queues.
     virtual void purge() = 0;
     virtual void close() = 0;
 
+    // ---- writing without waiting. A port that writes at once needs none of these.
+    // Bytes that write() took but the system has not accepted yet.
+    virtual std::uint64_t bytesToWrite() { return 0; }
+    // `written` is told, from the event loop and never from inside a call on this port, how many more of those
+    // bytes the system accepted. An empty function stops the telling.
+    virtual void setBytesWrittenListener(std::function<void(std::uint64_t)> written) { (void)written; }
+    // Empties the receive queue only: what write() took still goes out.
+    virtual void purgeInput() { purge(); }
     // Wake-up for the receive path: `notify` is called on the GUI thread whenever received bytes may have become
     // waiting (an empty function stops the calls). Returns false when the device cannot tell; the receive path
     // then polls.

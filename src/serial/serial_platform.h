@@ -24,10 +24,6 @@ Outcome AfterOpen(QSerialPort& port);
 // away or the driver does not take the settings. Arguments are already checked for range.
 Outcome ApplyLineSettings(QSerialPort& port, const PortDcb& dcb);
 
-// Writes synchronously: returns when the system has taken every byte, or the line stopped taking them for too
-// long. Returns the number taken.
-std::uint32_t WriteNow(QSerialPort& port, const char* data, std::uint32_t count, Outcome& outcome);
-
 // Whether the device has gone away (unplugged, the other side of a pseudo-terminal closed), with the system's
 // reason; cheap, never waits.
 Outcome CheckPresent(QSerialPort& port);

@@ -18,28 +18,46 @@ namespace trelvo {
 
 TxMode TForm1::Mode() const { return RBHEX->isChecked() ? TxMode::Hex : TxMode::Ascii; }
 
-void TForm1::SendPortData(const QString& line) {
-    SendContext ctx{st.transmit,
-                    st.port.PortOpen,
-                    svc_.serial,
-                    svc_.clock,
-                    svc_.dialogs,
-                    SendInputs{ToCp1251(AddStrCmd->text()), ToCp1251(MainStrCmd->text()), Mode(),
-                               VisTime->isChecked(), ToCp1251(FiltrLog->text())},
-                    st.history,
-                    placement_,
-                    st.counters,
-                    [this] {
-                        if (st.send.HistoryListMode) ReadOldCmd();
-                    }};
-    const SendOutcome outcome = trelvo::SendPortData(ToCp1251(line), ctx);
-    if (outcome.status == SendStatus::Sent) {
-        StaticText3->setText(QString::fromStdString(TransferCaption(st.counters)));
-        LSend->setText(QString::fromStdString(SentCaption(st.counters)));
-    }
+SendContext TForm1::TransmitContext() {
+    return SendContext{st.transmit,
+                       st.port.PortOpen,
+                       svc_.serial,
+                       svc_.clock,
+                       svc_.dialogs,
+                       SendInputs{ToCp1251(AddStrCmd->text()), ToCp1251(MainStrCmd->text()), Mode(),
+                                  VisTime->isChecked(), ToCp1251(FiltrLog->text())},
+                       st.history,
+                       placement_,
+                       st.counters,
+                       [this] {
+                           if (st.send.HistoryListMode) ReadOldCmd();
+                       }};
 }
 
-void TForm1::ButtonSendClick() { SendPortData(MainStrCmd->text()); }
+void TForm1::ShowTransmitCounters() {
+    StaticText3->setText(QString::fromStdString(TransferCaption(st.counters)));
+    LSend->setText(QString::fromStdString(SentCaption(st.counters)));
+}
+
+SendStatus TForm1::SendPortData(const QString& line) {
+    SendContext ctx = TransmitContext();
+    const SendOutcome outcome = trelvo::SendPortData(ToCp1251(line), ctx);
+    if (outcome.status == SendStatus::Sent) ShowTransmitCounters();
+    return outcome.status;
+}
+
+// The port has written more of a long line: the counter follows it, and a held send goes once it is all out.
+void TForm1::TransmitWritten(std::uint64_t count) {
+    SendContext ctx = TransmitContext();
+    trelvo::BytesWritten(count, ctx);
+    ShowTransmitCounters();
+}
+
+// A line typed by hand that finds the port busy with two sends is refused aloud; automatic sends are not.
+void TForm1::ButtonSendClick() {
+    if (SendPortData(MainStrCmd->text()) == SendStatus::Draining)
+        svc_.dialogs.message("Порт ещё передаёт предыдущие строки, эта строка не отправлена.");
+}
 void TForm1::RBASCIIClick() { AddStrCmd->setText(FromCp1251(DefaultSuffix(TxMode::Ascii))); }
 void TForm1::RBHEXClick() { AddStrCmd->setText(FromCp1251(DefaultSuffix(TxMode::Hex))); }
 
@@ -111,14 +129,15 @@ void TForm1::OldCommandsBTClick() {
 }
 
 void TForm1::LoadHistory() {
-    const HistoryLoadResult r = st.historyFile.load(st.history);
+    const HistoryLoadResult r = st.historyFile.load(st.history, svc_.clock.localTime());
     if (!r.message.empty()) svc_.dialogs.message(r.message);
     ReadOldCmd();
 }
 
-void TForm1::SaveHistory() {
+bool TForm1::SaveHistory() {
     const HistorySaveResult r = st.historyFile.save(st.history);
     if (!r.message.empty()) svc_.dialogs.message(r.message);
+    return r.status != HistorySaveStatus::Failed;
 }
 
 } // namespace trelvo

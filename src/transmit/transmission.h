@@ -1,6 +1,12 @@
 #pragma once
 // `SendPortData`: the one way bytes leave the system. It enters the line into the history, expands and encodes
-// it, echoes it into the log, clears both port queues and writes the bytes in one call.
+// it, echoes it into the log, clears the port's receive queue and hands the bytes to the port in one call.
+//
+// The port writes without waiting, so a long line on a slow line never holds up the window: its bytes drain while
+// the window goes on handling events, and `TxBytes` grows as the port reports them accepted. One transmission
+// drains at a time, in order. A send asked for meanwhile is held (one at most, with the inputs of its call) and
+// carried out whole as soon as the port has written the earlier bytes; a further one is dropped like a nested
+// call, so automatic sending on a slow line neither piles up nor shows a message per tick.
 
 #include "common/clock.h"
 #include "common/cp1251.h"
@@ -13,6 +19,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 namespace trelvo {
 
@@ -25,8 +32,15 @@ struct SendInputs {
     Bytes filter;         // `FiltrLog`
 };
 
+// A send asked for while the port was still writing an earlier one.
+struct HeldSend {
+    Bytes line;
+    SendInputs inputs;
+};
+
 struct SendState {
     bool SendBusy = false;
+    std::optional<HeldSend> held;
 };
 
 struct SendContext {
@@ -48,6 +62,8 @@ enum class SendStatus {
     PortClosed, // `TOpenPortError` was shown; nothing else happened
     EmptyLine,  // port open, nothing to send: nothing happened
     Sent,       // handed to the port (see `accepted` for what it took)
+    Held,       // the port is still writing: this send goes as soon as it has written the earlier bytes
+    Draining,   // the port is still writing and a send is already held: this one was dropped
 };
 
 struct SendOutcome {
@@ -66,5 +82,9 @@ Bytes EchoDisplayText(std::string_view echo);
 Bytes EchoEntry(std::string_view echo, bool visTime, const LocalTime& time);
 
 SendOutcome SendPortData(const Bytes& line, SendContext& ctx);
+
+// The port reports `count` more bytes accepted by the system: they are counted, and once the port has written
+// everything, a held send is carried out (status Sent); otherwise the status is Busy.
+SendOutcome BytesWritten(std::uint64_t count, SendContext& ctx);
 
 } // namespace trelvo

@@ -3,12 +3,14 @@
 #include "support/form_fixture.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QComboBox>
+#include <QDir>
 #include <QtTest>
 
 using namespace trelvo;
@@ -38,7 +40,9 @@ class TestFormStartup : public QObject {
     Q_OBJECT
 private slots:
     void startsInAnEmptyDirectory() {
-        FormFixture fx;
+        FormFixture fx(false);
+        QFile::remove(fx.path("CmdConfig"));
+        fx.build();
         TForm1& f = *fx.form;
         QCOMPARE(f.windowTitle(), QStringLiteral("Trelvo"));
         QCOMPARE(f.MinTimeWait->text(), QStringLiteral("MIN_T_W:  NA"));
@@ -50,7 +54,10 @@ private slots:
         QVERIFY(f.MainWindow->toPlainText().isEmpty());
         QVERIFY(!f.st.port.PortOpen);
         QVERIFY(!f.st.shell.StartingUp);
-        QVERIFY(fx.dialogs.messages.empty());
+        // the library is written anew, list 1 shown
+        QCOMPARE(fx.dialogs.messages, std::vector<std::string>{kCmdConfigProblem});
+        QCOMPARE(QFileInfo(fx.path("CmdConfig")).size(), qint64(10258000));
+        QCOMPARE(f.CBLists->currentText(), QStringLiteral("List 1"));
         // the history file is created with 50 empty records
         QCOMPARE(ReadAll(fx.path("OldCmd")), QByteArray(12800, '\0'));
         QCOMPARE(f.FastOldCmd->count(), 0);
@@ -119,7 +126,7 @@ private slots:
         fx.build();
         QCOMPARE(fx.dialogs.messages.size(), std::size_t{1});
         // the steps after the history still ran: the ports are listed
-        QCOMPARE(fx.form->ComPort->currentText(), QStringLiteral("/dev/ttyUSB0"));
+        QCOMPARE(fx.form->ComPort->currentText(), QStringLiteral("ttyUSB0"));
     }
 
     void closeWithoutChangesSavesHistory() {
@@ -156,6 +163,34 @@ private slots:
         QCOMPARE(fx.dialogs.saveAsked, 2);
         QCOMPARE(f.compared, 2);
         QCOMPARE(ReadAll(fx.path("OldCmd")).left(3), QByteArray("\x02" "AT"));
+    }
+
+    // The history cannot be written (a directory stands at its name): the window stays open and the log goes on
+    // recording; the next close, with the file writable again, saves both.
+    void closeWhoseHistoryWriteFailsKeepsTheWindowOpen() {
+        FormFixture fx(false);
+        fx.ports.names = {"/dev/ttyUSB0"};
+        fx.build();
+        TForm1& f = *fx.form;
+        f.show();
+        f.StartLogClick();
+        const QString log = fx.path(QStringLiteral("LOG_2024 3 5 9 7 3.txt"));
+        QVERIFY(QFile::remove(fx.path("OldCmd")));
+        QVERIFY(QDir(fx.dir.path()).mkpath(QStringLiteral("OldCmd/inside")));
+        QVERIFY(!f.close());
+        QVERIFY(f.isVisible());
+        QCOMPARE(fx.dialogs.messages.size(), std::size_t{1});
+
+        f.BTConnect->click();
+        f.SendPortData(QStringLiteral("AT"));
+        QVERIFY(QDir(fx.path("OldCmd")).removeRecursively());
+        QFile restored(fx.path("OldCmd"));
+        QVERIFY(restored.open(QIODevice::WriteOnly));
+        restored.write(QByteArray(12800, '\0'));
+        restored.close();
+        QVERIFY(f.close());
+        QCOMPARE(ReadAll(fx.path("OldCmd")).left(3), QByteArray("\x02" "AT"));
+        QCOMPARE(ReadAll(log), QByteArray("AT\r\r\n"));
     }
 
     void closeWhileRecordingClosesTheLogFile() {

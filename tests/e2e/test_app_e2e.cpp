@@ -7,6 +7,7 @@
 #include "serial/qt_serial_device.h"
 
 #include "support/recording_dialogs.h"
+#include "support/sound_library.h"
 #include "support/virtual_device_fixture.h"
 
 #include <QApplication>
@@ -34,6 +35,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(cwd_.isValid());
         QDir::setCurrent(cwd_.path()); // the history file goes here
+        test::WriteSoundLibrary(cwd_.filePath(QStringLiteral("CmdConfig")));
         ASSERT_TRUE(vdev.start()) << vdev->lastError();
         lister_ = MakeSystemPortLister(vdev.directory(), "/dev/pts");
         form = std::make_unique<TForm1>(Services{serial, *lister_, clock_, dialogs});
@@ -99,11 +101,11 @@ TEST_P(AppWireE2E, TheDeviceReceivesExactlyTheEncodedBytes) {
     (r.hex ? form->RBHEX : form->RBASCII)->click();
     Type(QString::fromLatin1(r.line), QString::fromLatin1(r.suffix));
     form->ButtonSend->click();
-    ASSERT_TRUE(vdev->waitForReceived(r.wire.size(), 3000)) << "got " << vdev->received().size() << " bytes";
+    ASSERT_TRUE(test::RunUntilReceived(vdev.device(), r.wire.size())) << "got " << vdev->received().size() << " bytes";
     // One more byte behind it shows that nothing else went out in between.
     Type(r.hex ? QStringLiteral("2E") : QStringLiteral("."), QString());
     form->ButtonSend->click();
-    ASSERT_TRUE(vdev->waitForReceived(r.wire.size() + 1, 3000));
+    ASSERT_TRUE(test::RunUntilReceived(vdev.device(), r.wire.size() + 1));
     EXPECT_EQ(vdev->received(), r.wire + ".");
 }
 
@@ -118,7 +120,9 @@ INSTANTIATE_TEST_SUITE_P(
                       WireRow{"HexSuffixAfterABlank", true, "01 02", " 03", "\x01\x02\x03"},
                       WireRow{"XorAsTwoCharacters", false, "abc", "*[XOR_8 (0..n)]$0D", "abc*60\r"},
                       WireRow{"SumAsOneRawByte", false, "abc", "$[SUM_8(0..n)]", "abc&"},
-                      WireRow{"HexChecksum", true, "01 02 03", " [SUM_8(0..n)]", "\x01\x02\x03\x06"}),
+                      WireRow{"HexChecksum", true, "01 02 03", " [SUM_8(0..n)]", "\x01\x02\x03\x06"},
+                      WireRow{"ModbusCrc", true, "01 03 00 00 00 0A", " [CRC16_MODBUS(0..n)]",
+                              std::string("\x01\x03\x00\x00\x00\x0A\xC5\xCD", 8)}),
     [](const ::testing::TestParamInfo<WireRow>& info) { return std::string(info.param.name); });
 
 TEST_F(AppE2E, EchoAnswerFilterAndCounters) {
@@ -152,6 +156,27 @@ TEST_F(AppE2E, EchoAnswerFilterAndCounters) {
     EXPECT_EQ(vdev->received(), "AT\rAT\rATI\r");
 }
 
+TEST_F(AppE2E, ACommandButtonOnSelectionPutsItsCommandOnTheLine) {
+    ASSERT_NO_FATAL_FAILURE(Connect());
+    form->SetCmdLine(1, 17, "AT+GMR");
+    form->ReadListCmd(1);
+    form->AddStrCmd->setText(QStringLiteral("$0D"));
+    form->RBSel->click();
+    form->CmdButtons[17]->click();
+    ASSERT_TRUE(test::RunUntilReceived(vdev.device(), 7)) << "got " << vdev->received().size() << " bytes";
+    EXPECT_EQ(vdev->received(), "AT+GMR\r");
+}
+
+TEST_F(AppE2E, APortPathTypedIntoThePortBoxOpens) {
+    form->ComPort->setCurrentIndex(-1); // no entry chosen: only the typed name can open the device
+    form->ComPort->setEditText(QString::fromStdString(vdev->slavePath())); // /dev/pts/N, not in the list
+    ASSERT_NO_FATAL_FAILURE(Connect());
+    Type(QStringLiteral("AT"), QStringLiteral("$0D"));
+    form->ButtonSend->click();
+    ASSERT_TRUE(test::RunUntilReceived(vdev.device(), 3));
+    EXPECT_EQ(vdev->received(), "AT\r");
+}
+
 // Bytes that arrived but were not read yet are thrown away by the next send: they never reach the log.
 TEST_F(AppE2E, ASendPurgesUnreadBytes) {
     ASSERT_NO_FATAL_FAILURE(Connect());
@@ -167,6 +192,33 @@ TEST_F(AppE2E, ASendPurgesUnreadBytes) {
     ASSERT_TRUE(test::RunUntil([&] { return Log().contains(QStringLiteral("OK")); })) << Log().toStdString();
     EXPECT_EQ(Log(), QStringLiteral("AT\nOK"));
     EXPECT_EQ(form->StaticText3->text(), QStringLiteral("TX: 3 RX: 3"));
+}
+
+// A long line on a slow line: the send returns at once, the window's own timers go on firing while the bytes
+// drain, a line sent meanwhile follows the long one, and the transfer counter ends at every byte.
+TEST_F(AppE2E, ALongLineDrainsWhileTheWindowGoesOn) {
+    ASSERT_NO_FATAL_FAILURE(Connect());
+    vdev->setReadRate(100'000);
+    form->FiltrLog->setText(QStringLiteral("not in the echo")); // keeps the long echo out of the view
+    const QString longLine(200'000, QLatin1Char('x'));
+    int ticksWhileDraining = 0;
+    QObject::connect(form->CustomFunctions, &QTimer::timeout, [&] {
+        if (serial.bytesToWrite() > 0) ++ticksWhileDraining;
+    });
+
+    Type(QStringLiteral("AT"), QStringLiteral("$0D"));
+    EXPECT_EQ(form->SendPortData(longLine), SendStatus::Sent);
+    EXPECT_GT(serial.bytesToWrite(), 0u) << "the send returned before the line was written";
+    form->ButtonSend->click(); // waits for the long line
+    const std::size_t total = longLine.size() + 1 + 3;
+    ASSERT_TRUE(test::RunUntil([&] { return vdev->received().size() >= total; }, 20000))
+        << vdev->received().size() << " of " << total;
+    EXPECT_GE(ticksWhileDraining, 5);
+    EXPECT_TRUE(vdev->received() == longLine.toStdString() + "\rAT\r");
+    EXPECT_TRUE(test::RunUntil([&] { return serial.bytesToWrite() == 0; }));
+    EXPECT_EQ(form->StaticText3->text(), QStringLiteral("TX: %1 RX: 0").arg(total));
+    EXPECT_EQ(form->LSend->text(), QStringLiteral("Send: 2"));
+    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(AppE2E, AVanishedDeviceTurnsRedAndWithAutoConnectComesBackAndGetsTheLine) {

@@ -58,6 +58,16 @@ TEST_F(ConnectionE2E, TheLinkIsListedAndConnects) {
     EXPECT_EQ(readWaiting(), "hello");
 }
 
+TEST_F(ConnectionE2E, TheRatesAbove115200ReachTheLine) {
+    for (const char* rate : {"230400", "460800", "921600"}) {
+        selection.baudRate = rate;
+        control.connectClick(selection, false);
+        ASSERT_TRUE(port.PortOpen) << rate << ": " << (dialogs.messages.empty() ? "" : dialogs.messages.back());
+        EXPECT_EQ(vdev->lineState()->baud, std::stoul(rate));
+        control.connectClick(selection, false);
+    }
+}
+
 TEST_F(ConnectionE2E, AMissingPortIsReportedWithTheSystemsReason) {
     selection.port = vdev.directory() + "/ttyNothing";
     control.connectClick(selection, false);
@@ -100,7 +110,7 @@ TEST_F(ConnectionE2E, WithAutoConnectTheReturnedDeviceIsReopenedOnTheSameLink) {
     EXPECT_EQ(vdev->lineState()->baud, 9600u);
     const std::string line = "after reconnect\r\n";
     EXPECT_EQ(device.write(line.data(), static_cast<std::uint32_t>(line.size())), line.size());
-    ASSERT_TRUE(vdev->waitForReceived(line.size(), 3000));
+    ASSERT_TRUE(test::RunUntilReceived(vdev.device(), line.size(), 3000));
     EXPECT_EQ(vdev->received(), line);
     vdev->send("ok");
     EXPECT_EQ(readWaiting(), "ok");

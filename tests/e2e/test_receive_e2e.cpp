@@ -8,6 +8,7 @@
 #include "serial/qt_serial_device.h"
 
 #include "support/recording_dialogs.h"
+#include "support/sound_library.h"
 #include "support/virtual_device_fixture.h"
 
 #include <QCheckBox>
@@ -63,6 +64,7 @@ public:
         if (!cwd_.isValid() || !vdev.start()) return false;
         oldCwd_ = QDir::currentPath();
         QDir::setCurrent(cwd_.path()); // the history and log files go here
+        test::WriteSoundLibrary(cwd_.filePath(QStringLiteral("CmdConfig")));
         lister_ = MakeSystemPortLister(vdev.directory(), "/dev/pts");
         form = std::make_unique<TForm1>(Services{serial_, *lister_, clock_, dialogs});
         QObject::connect(form->RxTimer, &QTimer::timeout, form.get(), [this] {

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 
 namespace trelvo {
@@ -54,6 +55,14 @@ std::int64_t ResidentKiB() {
     return 0;
 }
 
+// How much the resident memory may grow while a flood is held back. A sanitizer keeps freed memory in quarantine,
+// so its run gives a larger bound through TRELVO_FLOOD_RSS_SLACK_KIB.
+std::int64_t FloodSlackKiB() {
+    const char* text = std::getenv("TRELVO_FLOOD_RSS_SLACK_KIB");
+    const std::int64_t kib = text ? std::atoll(text) : 0;
+    return kib > 0 ? kib : 4 * 1024;
+}
+
 class SerialPortE2E : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(vdev.start()) << vdev->lastError(); }
@@ -74,7 +83,7 @@ TEST_F(SerialPortE2E, OpensByNameAndByLinkAndMovesEveryByteValueBothWays) {
 
         vdev->clearReceived();
         EXPECT_EQ(port.write(all.data(), static_cast<std::uint32_t>(all.size())), all.size());
-        ASSERT_TRUE(vdev->waitForReceived(all.size(), 5000));
+        ASSERT_TRUE(test::RunUntilReceived(vdev.device(), all.size(), 5000));
         EXPECT_EQ(vdev->received(), all);
 
         port.close();
@@ -199,13 +208,13 @@ TEST_F(SerialPortE2E, AFloodIsHeldBackByTheLineWithoutLossAndMemoryStaysFlat) {
         10000));
     EXPECT_LE(mostWaiting, QtSerialDevice::kReadBufferBytes);
     EXPECT_LT(lastStreamed, kTotal / 4) << "nothing held the device back";
-    EXPECT_LT(ResidentKiB() - rssBefore, 4 * 1024);
+    EXPECT_LT(ResidentKiB() - rssBefore, FloodSlackKiB());
 
     // Now read it all, as the receive path would; every byte arrives, in order.
     const std::string got = ReadFromPort(port, kTotal, 30000);
     ASSERT_EQ(got.size(), kTotal);
     EXPECT_TRUE(got == pattern);
-    EXPECT_LT(ResidentKiB() - rssBefore - static_cast<std::int64_t>(got.capacity() / 1024), 4 * 1024);
+    EXPECT_LT(ResidentKiB() - rssBefore - static_cast<std::int64_t>(got.capacity() / 1024), FloodSlackKiB());
 }
 
 } // namespace

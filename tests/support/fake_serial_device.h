@@ -2,6 +2,7 @@
 #include "serial/serial_device.h"
 
 #include <algorithm>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 namespace trelvo::test {
 
 // A scripted port: names in `present` open; bytes pushed into `incoming` wait to be read; writes are recorded.
+// With `holdWrites` the written bytes wait in `outgoing` until drain() lets the line take them, as a slow line would.
 // `log` lists every call in order, for tests of call sequences.
 class FakeSerialDevice final : public SerialDevice {
 public:
@@ -20,7 +22,10 @@ public:
     std::string openedName;
     PortDcb lastDcb;
     std::string incoming;       // bytes waiting in the driver queue
-    std::string written;        // everything written, in order
+    std::string written;        // everything that went out, in order
+    bool holdWrites = false;
+    std::string outgoing;       // taken by write(), not yet out
+    std::function<void(std::uint64_t)> writtenListener;
     std::vector<std::string> writes;
     std::vector<std::string> log;
     std::uint32_t queueLimit = 2048; // bytesWaiting() reports at most this much, like a driver queue
@@ -60,16 +65,34 @@ public:
         log.push_back("write");
         if (!isOpen || gone || refuseWrites) return 0;
         writes.emplace_back(data, count);
-        written.append(data, count);
+        (holdWrites ? outgoing : written).append(data, count);
         return count;
     }
     void purge() override {
         log.push_back("purge");
         incoming.clear();
+        outgoing.clear();
     }
     void close() override {
         log.push_back("close");
         isOpen = false;
+        outgoing.clear();
+    }
+    std::uint64_t bytesToWrite() override { return outgoing.size(); }
+    void setBytesWrittenListener(std::function<void(std::uint64_t)> listener) override {
+        writtenListener = std::move(listener);
+    }
+    void purgeInput() override {
+        log.push_back("purge input");
+        incoming.clear();
+    }
+    // The line takes `n` more of the bytes waiting to go out, and the port says so.
+    void drain(std::size_t n) {
+        n = std::min(n, outgoing.size());
+        if (n == 0) return;
+        written.append(outgoing, 0, n);
+        outgoing.erase(0, n);
+        if (writtenListener) writtenListener(n);
     }
     SerialErrorKind lastErrorKind() const override { return errorKind; }
     std::string lastErrorText() const override {

@@ -1,5 +1,6 @@
 #pragma once
-// The main window over test doubles, in a fresh temporary working directory. The timers are stopped so that a
+// The main window over test doubles, in a fresh temporary working directory that holds a sound command library
+// (remove it before `build` for a first start). The timers are stopped so that a
 // test drives every tick itself; `form` is built in the constructor unless told otherwise.
 
 #include "app/appearance.h"
@@ -8,6 +9,7 @@
 #include "fake_serial_device.h"
 #include "manual_clock.h"
 #include "recording_dialogs.h"
+#include "sound_library.h"
 
 #include <QApplication>
 #include <QDir>
@@ -27,6 +29,7 @@ public:
             looked = true;
         }
         QDir::setCurrent(dir.path());
+        WriteSoundLibrary(path(QStringLiteral("CmdConfig")));
         serial.present = {"/dev/ttyUSB0"};
         if (build) this->build();
     }

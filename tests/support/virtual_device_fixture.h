@@ -48,6 +48,11 @@ inline bool RunUntil(const std::function<bool()>& done, int timeoutMs = 3000) {
     return true;
 }
 
+// Runs Qt's events until the device has received `count` bytes: the port writes from the event loop.
+inline bool RunUntilReceived(vdev::VirtualDevice& device, std::size_t count, int timeoutMs = 3000) {
+    return RunUntil([&] { return device.received().size() >= count; }, timeoutMs);
+}
+
 inline int QtTestMain(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);

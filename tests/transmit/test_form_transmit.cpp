@@ -161,8 +161,8 @@ private slots:
         QCOMPARE(f.MainStrCmd->text(), mainStrCmd); // the field keeps its text
         QCOMPARE(f.AddStrCmd->text(), suffix);      // the directives are expanded for the send only
         QCOMPARE(returns.count(), 0);               // Enter went no further than the send
-        // both queues were purged before the one write
-        QCOMPARE(fx->serial.log, (std::vector<std::string>{"purge", "write"}));
+        // the receive queue was purged before the one write
+        QCOMPARE(fx->serial.log, (std::vector<std::string>{"purge input", "write"}));
     }
 
     void keysOfTheTwoFields_data() {
@@ -278,6 +278,26 @@ private slots:
         f.RxTimerTimer();
         f.FlushLogView(); // the receive figures are shown with the next drawing
         QCOMPARE(f.StaticText3->text(), QStringLiteral("TX: 10 RX: 2"));
+    }
+
+    // On a slow line the caption follows the port's reports; a typed line that finds one send already waiting is
+    // refused with a message, the waiting one goes when the first is out.
+    void sendsWhileTheLineDrains() {
+        auto fx = Connected();
+        TForm1& f = *fx->form;
+        fx->serial.holdWrites = true;
+        f.MainStrCmd->setText(QStringLiteral("AT"));
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(f.MainStrCmd, Qt::Key_Return);
+        QCOMPARE(fx->dialogs.messages.size(), std::size_t{1});
+        QCOMPARE(f.StaticText3->text(), QStringLiteral("TX: 0 RX: 0"));
+        fx->serial.drain(2);
+        QCOMPARE(f.StaticText3->text(), QStringLiteral("TX: 2 RX: 0"));
+        fx->serial.drain(1);
+        QCOMPARE(f.LSend->text(), QStringLiteral("Send: 2"));
+        fx->serial.drain(3);
+        QCOMPARE(f.StaticText3->text(), QStringLiteral("TX: 6 RX: 0"));
+        QCOMPARE(fx->serial.written, std::string("AT\rAT\r"));
     }
 
     void closedPortShowsTheErrorWindow_data() {

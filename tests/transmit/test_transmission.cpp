@@ -179,7 +179,7 @@ TEST_F(SendPortDataTest, EchoWithItsStampIsPlacedBeforePurgeAndWrite) {
     Send("AT");
     ASSERT_EQ(sink.entries.size(), 1u);
     EXPECT_EQ(sink.entries[0], " [ 14:03:07:045 > ] AT\r");
-    EXPECT_EQ(port.log, (std::vector<std::string>{"purge", "write"}));
+    EXPECT_EQ(port.log, (std::vector<std::string>{"purge input", "write"}));
     EXPECT_TRUE(port.incoming.empty()); // unread bytes are discarded by the purge
 }
 
@@ -284,3 +284,71 @@ TEST_F(SendPortDataTest, LongLineGoesOutWholeInOneWrite) {
 }
 
 } // namespace
+
+// A slow line: the port takes the bytes at once and writes them as the line allows.
+class DrainingPortTest : public SendPortDataTest {
+protected:
+    DrainingPortTest() {
+        port.holdWrites = true;
+        port.writtenListener = [this](std::uint64_t n) {
+            SendContext ctx = Context(port);
+            reported.push_back(BytesWritten(n, ctx).status);
+        };
+    }
+    std::vector<SendStatus> reported;
+};
+
+TEST_F(DrainingPortTest, OneSendWaitsForTheEarlierBytesAndGoesWholeAfterThemFurtherOnesAreDropped) {
+    const Bytes first(100, 'a');
+    port.incoming = "old answer";
+    EXPECT_EQ(Send(first).status, SendStatus::Sent);
+    EXPECT_EQ(counters.TxBytes, 0); // nothing accepted by the system yet
+    EXPECT_EQ(counters.SentPackets, 1);
+    port.drain(40);
+    EXPECT_EQ(counters.TxBytes, 40);
+
+    port.incoming = "answer";
+    inputs.suffix = "$0A"; // the held send keeps the inputs of its call
+    EXPECT_EQ(Send("B").status, SendStatus::Held);
+    inputs.suffix = "$0D";
+    EXPECT_EQ(Send("C").status, SendStatus::Draining);
+    EXPECT_EQ(port.writes.size(), 1u);
+    EXPECT_EQ(sink.entries.size(), 1u);
+    EXPECT_EQ(HistoryItems(history), (std::vector<Bytes>{first})); // a held send is remembered when it goes
+    EXPECT_EQ(port.incoming, "answer");
+
+    port.drain(61); // the first line is out: the held one goes, received bytes purged, the first line's kept
+    EXPECT_EQ(reported.back(), SendStatus::Sent);
+    EXPECT_EQ(port.incoming, "");
+    EXPECT_EQ(sink.entries.back(), "B\n");
+    port.drain(10);
+    EXPECT_EQ(port.written, first + "\r" + "B\n");
+    EXPECT_EQ(counters.TxBytes, 103);
+    EXPECT_EQ(counters.SentPackets, 2);
+    EXPECT_EQ(HistoryItems(history).front(), "B");
+    EXPECT_FALSE(state.held);
+    EXPECT_FALSE(state.SendBusy);
+}
+
+TEST_F(DrainingPortTest, AHeldSendNeverGoesToAPortClosedBeforeItsTurn) {
+    const struct {
+        const char* name;
+        std::function<void()> meanwhile;
+    } rows[] = {
+        {"lost, its last report still comes", [&] { portOpen = false, port.drain(2); }},
+        {"closed and opened again, no report", [&] { port.close(), port.open("COM3"); }},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        port.written.clear();
+        portOpen = true;
+        Send("A");
+        EXPECT_EQ(Send("B").status, SendStatus::Held);
+        r.meanwhile();
+        portOpen = true;
+        EXPECT_EQ(Send("C").status, SendStatus::Sent);
+        port.drain(2);
+        EXPECT_EQ(port.written.find('B'), std::string::npos) << port.written;
+        EXPECT_NE(port.written.find("C\r"), std::string::npos);
+    }
+}
