@@ -503,6 +503,7 @@ int Run(int argc, char** argv) {
     Harness h(dialogs, device, work.path().toStdString());
     std::printf("Trelvo receive benchmark, platform %s (MB = 10^6 bytes, CPU in %% of one core)\n",
                 qPrintable(QApplication::platformName()));
+    RunFor(1000); // the window is shown and painted before anything is measured
     if (o.idleSeconds > 0) PrintIdle("closed", o.idleSeconds, h.idle(o.idleSeconds));
     if (!h.connect()) {
         std::fprintf(stderr, "the port did not open\n");

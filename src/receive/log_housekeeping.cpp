@@ -32,7 +32,10 @@ std::int64_t LogHousekeeping::msUntilDue(const LogView& view, const LogFile& fil
                                          bool moreToDraw) const {
     const std::int64_t now = clock.monotonicMs();
     std::int64_t due = 1000 - clock.localTime().msec; // the label's next second
-    if (moreToDraw || view.hasPending() || view.overLimit()) due = std::min(due, lastDrawMs_ + kDrawEveryMs - now);
+    if (view.pending().size() >= LogPlacement::kDrawAtBytes)
+        due = 0;
+    else if (moreToDraw || view.hasPending() || view.overLimit())
+        due = std::min(due, lastDrawMs_ + kDrawEveryMs - now);
     if (const auto at = file.flushDueMs()) due = std::min(due, *at - now);
     return std::max<std::int64_t>(due, 0);
 }

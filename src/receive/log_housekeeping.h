@@ -19,13 +19,19 @@ namespace trelvo {
 class LogPlacement final : public EntrySink {
 public:
     LogPlacement(LogView& view, LogFile& file) : view_(view), file_(file) {}
-    // Called when an entry is placed into a view that had nothing left to draw: the housekeeping tick has work.
+    // Text waiting to be drawn beyond which it is drawn at once: in a flood a batch stays small enough to lay out
+    // without holding up the window.
+    static constexpr std::size_t kDrawAtBytes = 32 * 1024;
+
+    // Called when an entry is placed into a view that had nothing left to draw, and when the text waiting grows
+    // past kDrawAtBytes: the housekeeping tick has work.
     void setWake(std::function<void()> wake) { wake_ = std::move(wake); }
     void placeEntry(const Bytes& entry) override {
         const bool hadWork = view_.hasPending();
+        const bool wasLarge = view_.pending().size() >= kDrawAtBytes;
         view_.append(entry);
         file_.write(entry);
-        if (!hadWork && wake_) wake_();
+        if (wake_ && (!hadWork || (!wasLarge && view_.pending().size() >= kDrawAtBytes))) wake_();
     }
 
 private:

@@ -125,3 +125,32 @@ TEST(LogView, DroppingThePendingTextInPlaceKeepsTheCount) {
     EXPECT_EQ(v.pending(), "D"); // the next batch starts without a separator, as after takePending
     EXPECT_EQ(v.lines(), 4);
 }
+
+// The housekeeping tick is armed for its next piece of work only: the clock label's next second, or the next
+// drawing, at most every 33 ms unless much text waits.
+TEST(LogHousekeeping, WakesOnlyForWork) {
+    const struct {
+        const char* name;
+        std::size_t waitingBytes; // placed, not drawn
+        std::int64_t drawnMsAgo;  // -1: never drawn
+        bool moreToDraw;
+        std::int64_t due;
+    } rows[] = {
+        {"nothing to do: the clock label's next second", 0, 5, false, 955},
+        {"entries waiting, never drawn", 1, -1, false, 0},
+        {"entries waiting, drawn 10 ms ago", 1, 10, false, 23},
+        {"receive figures waiting, drawn 40 ms ago", 0, 40, true, 0},
+        {"much text waiting is drawn at once", LogPlacement::kDrawAtBytes, 0, false, 0},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        LogView view;
+        RecordingDialogs dialogs;
+        LogFile file(dialogs);
+        ManualClock clock; // 45 ms into the second
+        LogHousekeeping hk;
+        if (r.drawnMsAgo >= 0) hk.noteDrawn(clock.now - r.drawnMsAgo);
+        if (r.waitingBytes > 0) view.append(std::string(r.waitingBytes, 'x'));
+        EXPECT_EQ(hk.msUntilDue(view, file, clock, r.moreToDraw), r.due);
+    }
+}
