@@ -107,7 +107,7 @@ void TForm1::FormCreate() {
 
 bool TForm1::FormClose() {
     // A changed command library is offered for saving; "Отмена" keeps the window open.
-    if (CmdStoreChanged() && svc_.dialogs.askSaveChanges() == SaveAnswer::Cancel) st.shell.ExitCancelled = true;
+    ExitCheck();
     bool closing = !st.shell.ExitCancelled;
     // The history is written, then the log file closed. A history that could not be written keeps the window
     // open and the log recording, so nothing of this run is lost; the next close tries again.
@@ -123,8 +123,6 @@ void TForm1::closeEvent(QCloseEvent* event) {
     else
         event->ignore();
 }
-
-void TForm1::CaptureLayoutBase() {}
 
 void TForm1::WatchEvents(QWidget* w) {
     w->installEventFilter(this);
@@ -146,6 +144,7 @@ void TForm1::ConnectHandlers() {
     connect(StartLog, &QPushButton::clicked, this, &TForm1::StartLogClick);
     connect(BTPalitra, &QPushButton::clicked, this, &TForm1::BTPalitraClick);
     connect(BtInfo, &QPushButton::clicked, this, &TForm1::BtInfoClick);
+    ConnectSendModes();
 
     WatchRenderSettings();
     connect(RxTimer, &QTimer::timeout, this, &TForm1::RxTimerTimer);
@@ -164,6 +163,7 @@ void TForm1::ConnectHandlers() {
              ListInc, ListDec, ButtonReadFile, SendStart, ButtonSend, MainWindow->viewport(), SecondWindow->viewport(),
              LogPanel, Panel1, MainPanel})
         WatchEvents(w);
+    ConnectLibraryEditing();
     clearsHelp_ = {EditAllCmd, DelList, OldCommandsBT, ListInc, ListDec, ButtonReadFile, SendStart, ButtonSend,
                    MainStrCmd, AddStrCmd, MainWindow->viewport(), SecondWindow->viewport(), LogPanel, Panel1,
                    MainPanel};
@@ -216,16 +216,11 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         if (watched == LBTail) LBTail->hide();
         if (watched == FastOldCmd) FastOldCmd->hide();
         break;
-    case QEvent::MouseMove: {
-        const int k = Tag(watched);
-        if (k > 0 && k <= 48 && watched == CmdButtons[k])
-            ButtonCmdHelp(k);
-        else if (k > 0 && k <= 48 && watched == CmdEdits[k])
-            EditCmdHelp(k);
-        else if (clearsHelp_.contains(watched))
-            ClearHelp();
+    case QEvent::MouseMove:
+    case QEvent::FocusIn:
+    case QEvent::MouseButtonDblClick:
+        HelpEvent(watched, event);
         break;
-    }
     default:
         break;
     }

@@ -12,6 +12,8 @@
 #include <QSet>
 #include <array>
 #include <memory>
+#include <string>
+#include <string_view>
 
 class QCheckBox;
 class QComboBox;
@@ -165,11 +167,20 @@ public:
     void ShowDirectiveList();
     void ShowQuickHistory();
 
-    // ---- send modes (plug points until the send modes land)
+    // ---- send modes
     void CheckSendDataAftAnswer(std::uint32_t waiting);
     void CheckSendDataAftConnect();
     void CustomFunctionsTimer();
     void TimerPeriodTimer();
+    void RBManualClick();
+    void RBAfterAnsClick();
+    void RBSelClick();
+    void RBPeriodClick();
+    void ButtonReadFileClick();
+    void SendStartClick();
+    void StartSendCommands();
+    void OldCmdListClick();
+    SendMode CurrentSendMode() const;
 
     // ---- receive and log
     void RxTimerTimer();
@@ -191,8 +202,32 @@ public:
     void EditCmdHelp(int k);
     void OutHelpHelp();
     void ClearHelp();
+    // Plug points of the store until it lands.
+    void WriteListCmd(int list);
+    bool SaveCmdStore();
+    std::string GetCmdName(int list, int k) const;
+    std::string GetCmdLine(int list, int k) const;
+    void SetCmdName(int list, int k, std::string_view text);
+    void SetCmdLine(int list, int k, std::string_view text);
+    int GetCurrentList() const;
+    std::string CmdHelpLine(int list, int k, int line) const;
+    void SetCmdHelpLine(int list, int k, int line, std::string_view text);
+    std::string ListNameOf(int list) const;
+    void SetListName(int list, std::string_view text);
 
-    // ---- appearance
+    // ---- command editing mode and help texts
+    bool EditMode() const; // kept in the tag of EditAllCmd, shown by its caption
+    void EditAllCmdClick();
+    void SaveEditTextCmd(int k);
+    void CancelExit();
+    // The first step of a close request: offers to save a changed library; sets ExitCancelled to keep the window.
+    void ExitCheck();
+    void ShowHelpAsFocus(int k);
+    void ShowWindowEdtHelp(int k);
+
+    // ---- layout and appearance
+    // Lays the controls out for the window's present size.
+    void FormCanResize();
     void BTPalitraClick();
     void SriftClick(bool up);
     void BtInfoClick();
@@ -203,6 +238,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -214,6 +250,10 @@ private:
     void ConnectHandlers();
     void WatchEvents(QWidget* w);
     void WatchRenderSettings();
+    void ConnectLibraryEditing();
+    // Pointer moves, focus and double clicks of the command page and the help area's clearing controls.
+    void HelpEvent(QObject* watched, QEvent* event);
+    void ShowCmdHelp(int k);
     // Start-up and shutdown steps that other subsystems fill in.
     void CaptureLayoutBase();
     void LoadHistory();
@@ -224,6 +264,15 @@ private:
     void TransmitWritten(std::uint64_t count);
     void ShowTransmitCounters();
     void CloseLogFile();
+    // Send modes.
+    void ConnectSendModes();
+    void ChooseSendMode(SendMode mode);
+    ScheduleInputs SendModeInputs() const;
+    void CarryOut(const SendAction& action);
+    void ArmPeriodTimer();
+    void RestartCyclicSending();
+    void LoadCommandFile();
+    void LeaveFileMode();
 
     Services svc_;
     LogView logView_;

@@ -4,6 +4,7 @@
 #include "app/appearance.h"
 #include "app/form1.h"
 #include "app/updown.h"
+#include "serial/port_box.h"
 #include "transmit/checksum.h"
 
 #include <QCheckBox>
@@ -117,11 +118,12 @@ void TForm1::BuildTopBar() {
     Panel1 = Panel(client, "Panel1", {4, 0, 937, 25});
     BTConnect = Button(Panel1, "BTConnect", {0, 0, 64, 25}, "Connect");
     BTRescan = Button(Panel1, "BTRescan", {64, 0, 64, 25}, "ReScan");
-    ComPort = DropDown(Panel1, "ComPort", {128, 2, 59, 21}, "Port", {}, -1);
-    ComPort->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    ComPort->view()->setMinimumWidth(220); // device paths are longer than the box
+    ComPort = Make<PortBox>(Panel1, "ComPort", {128, 2, 59, 21});
+    ComPort->setToolTip(U("Port"));
     BaudRate = DropDown(Panel1, "BaudRate", {188, 2, 59, 21}, "BaudRate",
-                        {"1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200"}, 0);
+                        {"1200", "2400", "4800", "9600", "19200", "38400", "57600", "115200", "230400", "460800",
+                         "921600"},
+                        0);
     ComBits = DropDown(Panel1, "ComBits", {248, 2, 59, 21}, "Bits", {"5", "6", "7", "8"}, 3);
     ComStopBits = DropDown(Panel1, "ComStopBits", {308, 2, 59, 21}, "StopBit", {"1", "1,5", "2"}, 0);
     AutoConnect = Make<QCheckBox>(Panel1, "AutoConnect", {372, 4, 82, 17});
@@ -263,6 +265,8 @@ void TForm1::BuildBottomPanel() {
     FastOldCmd->hide();
     LBTail = Make<QListWidget>(p, "LBTail", {668, 24, 261, 241});
     for (std::string_view directive : kChecksumDirectives)
+        LBTail->addItem(FromCp1251(directive));
+    for (std::string_view directive : kCrcDirectives)
         LBTail->addItem(FromCp1251(directive));
     LBTail->hide();
 

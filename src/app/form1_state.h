@@ -1,11 +1,13 @@
 #pragma once
 // The main window's state, gathered per owner. Each subsystem's struct comes from its own core.
 
+#include "app/layout_rule.h"
 #include "common/cp1251.h"
 #include "receive/receive_tick.h"
 #include "serial/port_state.h"
 #include "transmit/history.h"
 #include "transmit/history_file.h"
+#include "transmit/send_modes.h"
 #include "transmit/transfer_counters.h"
 #include "transmit/transmission.h"
 
@@ -19,15 +21,7 @@ struct ShellState {
     int LogFontSize = 8;
     int CurrentList = 1;
     int EditCmdIndex = 0;
-};
-
-// The send modes' state. It moves into the transmit core when periodic, after-answer and file sending land.
-struct SendModeState {
-    bool FileMode = false;
-    bool HistoryListMode = false;
-    bool PeriodTicked = false;
-    std::uint32_t FileLineIndex = 0;
-    std::int32_t LastPeriodSendMs = 0;
+    ::trelvo::LayoutBase LayoutBase; // the design geometry the resize rule starts from
 };
 
 struct Form1State {

@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
     trelvo::TInfo info(&form1);
     trelvo::TOpenPortError openPortError(&form1);
     dialogs.attach(&form1, &save, &info, &openPortError, form1.OpenDialog1);
+    dialogs.attachHelpEditor(&formEditHelpCmd);
 
     form1.show();
     return app.exec();

@@ -1,6 +1,7 @@
 #include "app/qt_dialogs.h"
 
 #include "app/info_form.h"
+#include "library/edit_help_form.h"
 #include "library/save_form.h"
 #include "serial/open_port_error_form.h"
 
@@ -29,7 +30,15 @@ void QtDialogs::showOpenPortError() {
     if (openPortError_) openPortError_->exec();
 }
 
-SaveAnswer QtDialogs::askSaveChanges() { return save_ ? save_->Ask() : SaveAnswer::No; }
+SaveAnswer QtDialogs::askSaveChanges() { return offerSave([] { return true; }); }
+
+SaveAnswer QtDialogs::offerSave(const std::function<bool()>& save) {
+    return save_ ? save_->Ask(save) : SaveAnswer::No;
+}
+
+void QtDialogs::editCommandHelp() {
+    if (editHelp_) editHelp_->exec();
+}
 
 std::optional<std::string> QtDialogs::chooseCommandFile() {
     if (!open_ || open_->exec() != QDialog::Accepted || open_->selectedFiles().isEmpty()) return std::nullopt;

@@ -8,6 +8,7 @@ class QFileDialog;
 
 namespace trelvo {
 
+class TFormEditHelpCmd;
 class TSave;
 class TInfo;
 class TOpenPortError;
@@ -16,10 +17,13 @@ class QtDialogs final : public Dialogs {
 public:
     // The windows are created after the main window; they are handed over once they exist.
     void attach(QWidget* mainWindow, TSave* save, TInfo* info, TOpenPortError* openPortError, QFileDialog* open);
+    void attachHelpEditor(TFormEditHelpCmd* editor) { editHelp_ = editor; }
 
     void message(const std::string& utf8Text) override;
     void showOpenPortError() override;
     SaveAnswer askSaveChanges() override;
+    SaveAnswer offerSave(const std::function<bool()>& save) override;
+    void editCommandHelp() override;
     std::optional<std::string> chooseCommandFile() override;
     void showInfo() override;
 
@@ -29,6 +33,7 @@ private:
     TInfo* info_ = nullptr;
     TOpenPortError* openPortError_ = nullptr;
     QFileDialog* open_ = nullptr;
+    TFormEditHelpCmd* editHelp_ = nullptr;
 };
 
 } // namespace trelvo

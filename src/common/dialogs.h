@@ -2,6 +2,7 @@
 // Everything modal the system shows. Texts here are UTF-8 (they are the program's own Russian texts, not port
 // data). Tests record what would have been shown and answer for the user.
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -18,6 +19,17 @@ public:
     virtual void showOpenPortError() = 0;
     // The save prompt at exit. Closing it any other way answers No.
     virtual SaveAnswer askSaveChanges() = 0;
+    // The save prompt with the save itself: "Да" runs `save`, and while that fails the prompt stays open for
+    // another answer. A double answers from askSaveChanges.
+    virtual SaveAnswer offerSave(const std::function<bool()>& save) {
+        for (;;) {
+            const SaveAnswer answer = askSaveChanges();
+            if (answer != SaveAnswer::Yes || save()) return answer;
+        }
+    }
+    // The help editor of one command, modal; returns when it has closed. A double that does not stand in for it
+    // shows nothing.
+    virtual void editCommandHelp() {}
     // The file-open dialog for a command file; no filter. Returns the chosen path, or nothing when cancelled.
     virtual std::optional<std::string> chooseCommandFile() = 0;
     virtual void showInfo() = 0;

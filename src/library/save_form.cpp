@@ -4,6 +4,8 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <utility>
+
 namespace trelvo {
 
 TSave::TSave(QWidget* parent)
@@ -29,7 +31,8 @@ TSave::TSave(QWidget* parent)
     connect(BTCancel, &QPushButton::clicked, this, &TSave::BTCancelClick);
 }
 
-SaveAnswer TSave::Ask() {
+SaveAnswer TSave::Ask(std::function<bool()> save) {
+    SaveCmdStore = std::move(save);
     answer_ = SaveAnswer::No; // closing the prompt any other way counts as "Нет"
     exec();
     return answer_;

@@ -24,7 +24,8 @@ public:
     // Saves the library; returns false when saving failed, which keeps the prompt open for another answer.
     std::function<bool()> SaveCmdStore = [] { return true; };
 
-    SaveAnswer Ask();
+    // Shows the prompt modally; "Да" runs `save` first.
+    SaveAnswer Ask(std::function<bool()> save);
     SaveAnswer answer() const { return answer_; }
 
     void FormActivate();

@@ -14,7 +14,7 @@ Bytes ClockLabelText(const LocalTime& t) {
 LogHousekeepingResult LogHousekeeping::tick(LogView& view, LogFile& file, const Clock& clock) {
     LogHousekeepingResult r;
     if (view.overLimit()) {
-        view.clear();
+        view.clearDrawn();
         r.clearView = true;
     }
     r.logCaptions = file.flushIfDue(clock.monotonicMs());

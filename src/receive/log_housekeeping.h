@@ -28,7 +28,7 @@ private:
 Bytes ClockLabelText(const LocalTime& t);
 
 struct LogHousekeepingResult {
-    bool clearView = false;   // empty MainWindow (the model is already empty)
+    bool clearView = false;   // empty MainWindow, then draw what is pending (the model holds only that now)
     bool logCaptions = false; // recording stopped by a failed write: rewrite StartLog and STLog
     bool clockChanged = false;
     Bytes clockText; // set when clockChanged

@@ -49,25 +49,40 @@ std::int64_t EntryLines(std::string_view entry) {
 void LogView::append(std::string_view entry) {
     entry.remove_suffix(TrailingBreak(entry));
     if (pendingEntries_++ > 0) pending_.push_back('\n');
-    lines_ += AppendNormalised(pending_, entry) + 1;
+    const std::int64_t added = AppendNormalised(pending_, entry) + 1;
+    lines_ += added;
+    pendingLines_ += added;
 }
 
 Bytes LogView::takePending() {
     Bytes out;
     out.swap(pending_);
     pendingEntries_ = 0;
+    pendingLines_ = 0;
     return out;
 }
 
 void LogView::clearPending() {
     pending_.clear();
     pendingEntries_ = 0;
+    pendingLines_ = 0;
 }
 
 void LogView::clear() {
-    pending_.clear();
-    pendingEntries_ = 0;
+    clearPending();
     lines_ = 0;
+}
+
+void LogView::clearDrawn() {
+    if (pendingLines_ > kLogMaxLines) {
+        // Keep the text after the 5000th line break from the end.
+        std::size_t at = pending_.size();
+        for (std::int64_t breaks = 0; breaks < kLogMaxLines; ++breaks)
+            at = pending_.rfind('\n', at - 1);
+        pending_.erase(0, at + 1);
+        pendingLines_ = kLogMaxLines;
+    }
+    lines_ = pendingLines_;
 }
 
 bool LogView::StartStopClick() {

@@ -40,8 +40,12 @@ public:
     std::int64_t lines() const { return lines_; }
     // More than 5000 lines: the housekeeping tick empties the view.
     bool overLimit() const { return lines_ > kLogMaxLines; }
-    // BTLogClick and the line limit: the view is emptied, and what it had not drawn yet goes with it.
+    // BTLogClick: the view is emptied, and what it had not drawn yet goes with it.
     void clear();
+    // The line limit: what the view has drawn goes, and what it had not drawn yet is drawn into the emptied view at
+    // once, so the log is never blank while entries arrive. Should that alone be over the limit, only its last
+    // 5000 lines are kept for drawing.
+    void clearDrawn();
 
     // StartStopClick. The window first draws what is pending, so the snapshot holds every entry placed so far,
     // then empties SecondWindow and, when this returns true (now paused), fills it with MainWindow's text, an
@@ -53,6 +57,7 @@ public:
 private:
     Bytes pending_;
     std::int64_t pendingEntries_ = 0;
+    std::int64_t pendingLines_ = 0;
     std::int64_t lines_ = 0;
     bool paused_ = false;
 };

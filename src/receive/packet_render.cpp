@@ -75,7 +75,9 @@ bool RenderPacket(Bytes& out, std::string_view bytes, RenderMode mode, bool visT
         out.clear();
         return false;
     }
-    out.pop_back();
+    // Only what the rendering added goes: the blank after the last hex byte, the LF of a final CR's line break.
+    // Every received character stays.
+    if (mode == RenderMode::Hex || (out.size() - prefix >= 2 && out.back() == '\n')) out.pop_back();
     return true;
 }
 

@@ -22,8 +22,8 @@ struct RenderSettings {
 // Writes the entry for `bytes` into `out` (replacing its content, keeping its capacity) and returns true, or
 // returns false when the packet gives no entry at all. ASCII: CR becomes CR LF, LF is dropped, NUL becomes
 // "<NULL>", every other byte stays as it is. HEX: "0D " per byte. With visTime the received time-stamp prefix
-// goes in front. The last character is then removed (the LF after a final CR, the blank after the last hex byte),
-// so an entry may be empty although the packet gave one.
+// goes in front. Then only what the rendering added at the end is removed: the blank after the last hex byte, the
+// LF of a final CR's line break; every received character is kept.
 bool RenderPacket(Bytes& out, std::string_view bytes, RenderMode mode, bool visTime, const LocalTime& time);
 
 inline std::optional<Bytes> RenderPacket(std::string_view bytes, RenderMode mode, bool visTime, const LocalTime& time) {

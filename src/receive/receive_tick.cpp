@@ -27,13 +27,16 @@ bool NoteRead(RxState& rx, std::int64_t now) {
 
 // Takes in one more buffer within the same tick while the previous one was cut for size and more is waiting.
 // Nothing else of the tick is repeated: the read was already counted, and a tick that finds bytes never ends a
-// packet by silence, so only the size cut can apply.
+// packet by silence, so only the size cut can apply. Each read is timed on its own, so the silence after the
+// last one is measured from that read and not from the start of the tick.
 void TakeMoreBuffers(RxState& rx, ReceivePath& path, RxTickResult& result, std::int64_t tickStart) {
     for (int n = 1; n < rx.MaxBuffersPerTick; ++n) {
         if (!path.portOpen || rx.RxLen != 0) return;
-        if (path.clock.monotonicMs() - tickStart >= RxState::kMoreBuffersForMs) return;
+        const std::int64_t now = path.clock.monotonicMs();
+        if (now - tickStart >= RxState::kMoreBuffersForMs) return;
         const std::uint32_t waiting = path.device.bytesWaiting();
         if (waiting == 0) return;
+        rx.LastRxMs = now;
         if (ReadComInBufRx(rx, path, waiting) > 0) result.transferCaption = true;
         if (rx.RxLen <= RxState::kCutAbove) return;
         if (ReadBufRxInLog(rx, path)) ++result.packets;

@@ -3,6 +3,7 @@
 #include "app/form1.h"
 
 #include "app/appearance.h"
+#include "serial/port_box.h"
 #include "serial/port_lister.h"
 
 #include <QApplication>
@@ -17,18 +18,21 @@ namespace {
 std::string SelectedText(const QComboBox* box) {
     return box->currentIndex() < 0 ? std::string() : box->itemText(box->currentIndex()).toStdString();
 }
+// ComPort is built as a PortBox.
+PortBox& Ports(QComboBox* box) { return static_cast<PortBox&>(*box); }
 } // namespace
 
 PortSelection TForm1::Selection() const {
-    return PortSelection{SelectedText(ComPort), SelectedText(BaudRate), SelectedText(ComBits),
+    return PortSelection{Ports(ComPort).portToOpen(), SelectedText(BaudRate), SelectedText(ComBits),
                          SelectedText(ComStopBits)};
 }
 
 void TForm1::ScanPorts() {
     ComPort->clear();
+    ComPort->clearEditText();
     const PortListing listing = trelvo::ScanPorts(svc_.ports, svc_.dialogs, st.shell.StartingUp);
-    for (const std::string& name : listing.entries) ComPort->addItem(QString::fromStdString(name));
-    ComPort->setCurrentIndex(listing.firstSelected ? 0 : -1);
+    Ports(ComPort).setPorts(listing.entries, listing.descriptions);
+    if (listing.firstSelected) ComPort->setCurrentIndex(0);
 }
 
 void TForm1::BTRescanClick() { ScanPorts(); }
@@ -42,19 +46,20 @@ void TForm1::ShowConnection(const ConnectionView& view) {
         w->setEnabled(!view.settingsLocked);
     switch (view.portBoxColour) {
     case PortBoxColour::Standard:
-        ComPort->setPalette(QApplication::palette(ComPort));
+        Ports(ComPort).setStateColour(std::nullopt);
         break;
     case PortBoxColour::Lime:
-        SetBackground(ComPort, colors::Lime);
+        Ports(ComPort).setStateColour(colors::Lime);
         break;
     case PortBoxColour::Red:
-        SetBackground(ComPort, colors::Red);
+        Ports(ComPort).setStateColour(colors::Red);
         break;
     case PortBoxColour::Yellow:
-        SetBackground(ComPort, colors::Yellow);
+        Ports(ComPort).setStateColour(colors::Yellow);
         break;
     }
     ComPort->repaint(); // an automatic reopen blocks for a while right after turning lime
+    ArmPeriodTimer();   // the period timer sleeps while the port is closed
 }
 
 void TForm1::BTConnectClick() {

@@ -3,6 +3,7 @@
 #include "common/dialogs.h"
 
 #include <algorithm>
+#include <string_view>
 #include <system_error>
 
 namespace trelvo {
@@ -63,8 +64,29 @@ PortListing ScanPorts(PortLister& lister, Dialogs& dialogs, bool startingUp) {
         listing.firstSelected = false;
     } else {
         listing.firstSelected = true;
+        for (const std::string& name : listing.entries)
+            listing.descriptions.push_back(lister.description(name));
     }
+    listing.descriptions.resize(listing.entries.size());
     return listing;
+}
+
+std::string ShortPortName(const std::string& name) {
+    constexpr std::string_view dev = "/dev/";
+    return name.starts_with(dev) && name.size() > dev.size() ? name.substr(dev.size()) : name;
+}
+
+std::string PortListText(const std::string& name, const std::string& description) {
+    return description.empty() ? ShortPortName(name) : ShortPortName(name) + "  " + description;
+}
+
+std::string PortNameToOpen(const std::string& boxText, const std::vector<std::string>& entries) {
+    const auto first = boxText.find_first_not_of(" \t");
+    if (first == std::string::npos) return {};
+    const std::string text = boxText.substr(first, boxText.find_last_not_of(" \t") - first + 1);
+    for (const std::string& entry : entries)
+        if (text == ShortPortName(entry)) return entry;
+    return text;
 }
 
 } // namespace trelvo

@@ -40,6 +40,14 @@ speed_t SpeedConstant(std::uint32_t baud) {
         return B115200;
     case 230400:
         return B230400;
+#ifdef B460800 // not every system names the rates above 230400
+    case 460800:
+        return B460800;
+#endif
+#ifdef B921600
+    case 921600:
+        return B921600;
+#endif
     default:
         return B0;
     }

@@ -4,6 +4,7 @@
 #include <QSerialPortInfo>
 
 #include <algorithm>
+#include <map>
 
 namespace trelvo {
 
@@ -16,8 +17,11 @@ public:
 
     std::vector<std::string> portNames() override {
         std::vector<std::string> names;
-        for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+        descriptions_.clear();
+        for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
             names.push_back(info.systemLocation().toStdString());
+            descriptions_[names.back()] = info.description().toStdString();
+        }
         for (std::string& link : ScanPtyLinks(devDir_, ptsDir_))
             if (std::find(names.begin(), names.end(), link) == names.end()) names.push_back(std::move(link));
         return names;
@@ -25,7 +29,13 @@ public:
 
     std::vector<std::string> fallbackNames() const override { return LinuxFallbackPortNames(); }
 
+    std::string description(const std::string& name) const override {
+        const auto it = descriptions_.find(name);
+        return it == descriptions_.end() ? std::string() : it->second;
+    }
+
 private:
+    std::map<std::string, std::string> descriptions_; // of the last listing
     std::filesystem::path devDir_;
     std::filesystem::path ptsDir_;
 };

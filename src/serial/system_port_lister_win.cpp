@@ -3,6 +3,8 @@
 
 #include <QSerialPortInfo>
 
+#include <map>
+
 namespace trelvo {
 
 namespace {
@@ -11,12 +13,23 @@ class WindowsPortLister final : public PortLister {
 public:
     std::vector<std::string> portNames() override {
         std::vector<std::string> names;
-        for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+        descriptions_.clear();
+        for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
             names.push_back(info.portName().toStdString());
+            descriptions_[names.back()] = info.description().toStdString();
+        }
         return names;
     }
 
+    std::string description(const std::string& name) const override {
+        const auto it = descriptions_.find(name);
+        return it == descriptions_.end() ? std::string() : it->second;
+    }
+
     std::vector<std::string> fallbackNames() const override { return WindowsFallbackPortNames(); }
+
+private:
+    std::map<std::string, std::string> descriptions_; // of the last listing
 };
 
 } // namespace

@@ -1,6 +1,6 @@
 #pragma once
-// Checksum directives in the suffix: fixed bracketed texts replaced by an 8-bit checksum of the command line,
-// written as two upper-case hexadecimal digits.
+// Checksum directives in the suffix: fixed bracketed texts replaced by a checksum of the command line, written in
+// upper-case hexadecimal digits: two for the nine 8-bit checksums, four or eight for the CRCs.
 
 #include "common/cp1251.h"
 #include "transmit/encoding.h"
@@ -18,6 +18,23 @@ inline constexpr std::array<std::string_view, 9> kChecksumDirectives = {
     "[XOR_8 (2..n)]", "[FF - SUM_8(0..n)]", "[FF - SUM_8(1..n)]", "[FF - SUM_8(2..n)]",
 };
 
+// Three more items of `LBTail`, after the nine: CRCs over the whole checksum data. Their values are written in the
+// byte order the protocol sends (Modbus low byte first, the others high byte first), each byte as two digits: in
+// HEX mode with a blank between the bytes, so that each falls on a pair position; in ASCII mode as plain digits,
+// or, with a "$" right before the directive, as "$" escapes ("$LL$HH"), so that the value goes out as raw bytes.
+inline constexpr std::array<std::string_view, 3> kCrcDirectives = {
+    "[CRC16_MODBUS(0..n)]", // CRC-16/MODBUS: reflected poly 8005, init FFFF
+    "[CRC16_CCITT(0..n)]",  // CRC-16/CCITT-FALSE: poly 1021, init FFFF
+    "[CRC32(0..n)]",        // the CRC-32 of zip and Ethernet
+};
+
+std::uint16_t Crc16Modbus(std::string_view data);
+std::uint16_t Crc16CcittFalse(std::string_view data);
+std::uint32_t Crc32(std::string_view data);
+
+// The value of CRC directive k (0..2 in kCrcDirectives) over `data`, its bytes in sending order.
+Bytes CrcValueBytes(std::size_t k, std::string_view data);
+
 // The bytes a checksum covers, from the text of `MainStrCmd`: in ASCII the characters themselves (no "$"
 // escapes); in HEX the pairs at 1-based positions 1, 4, 7, ... that have a character after them, so a lone last
 // digit takes no part. The whole text counts, however long.
@@ -31,7 +48,8 @@ std::optional<std::uint8_t> CalcCsum(std::string_view directive, std::string_vie
 // "0A", "FF": two upper-case digits.
 Bytes HexByteText(std::uint8_t value);
 
-// The suffix with every occurrence of every directive replaced by its value; text around them stays as typed.
+// The suffix with every occurrence of every directive (the nine, then the CRCs) replaced by its value; text around
+// them stays as typed.
 Bytes ConvAddStr(std::string_view suffix, std::string_view mainStrCmd, TxMode mode);
 
 } // namespace trelvo

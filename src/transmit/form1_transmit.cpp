@@ -129,7 +129,7 @@ void TForm1::OldCommandsBTClick() {
 }
 
 void TForm1::LoadHistory() {
-    const HistoryLoadResult r = st.historyFile.load(st.history);
+    const HistoryLoadResult r = st.historyFile.load(st.history, svc_.clock.localTime());
     if (!r.message.empty()) svc_.dialogs.message(r.message);
     ReadOldCmd();
 }

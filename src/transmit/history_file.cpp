@@ -1,104 +1,66 @@
 #include "transmit/history_file.h"
 
-#include <cerrno>
-#include <fstream>
-#include <system_error>
+#include "common/safe_file.h"
+
+#include <QFile>
 
 namespace trelvo {
 
 namespace {
 
-// The reason of the last failed stream operation, as the platform words it.
-std::string LastErrorText() {
-    const int err = errno;
-    return err != 0 ? std::generic_category().message(err) : std::string("Input/output error");
-}
-
 std::string Describe(const std::filesystem::path& file, const std::string& reason) {
     return file.filename().string() + ": " + reason;
 }
 
-bool WriteWhole(const std::filesystem::path& file, const Bytes& bytes, std::string& reason) {
-    errno = 0;
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        reason = LastErrorText();
-        return false;
-    }
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.flush();
-    if (!out) {
-        reason = LastErrorText();
-        return false;
-    }
-    out.close();
-    if (out.fail()) {
-        reason = LastErrorText();
-        return false;
-    }
-    return true;
+std::string SizeNote(std::uint64_t size, std::size_t records) {
+    const std::string n = std::to_string(size);
+    if (size < kHistoryFileSize)
+        return "файл короче " + std::to_string(kHistoryFileSize) + " байт (" + n +
+               " байт), прочитано записей: " + std::to_string(records) + " из " + std::to_string(kHistoryEntries);
+    return "файл длиннее " + std::to_string(kHistoryFileSize) + " байт (" + n + " байт), использованы первые " +
+           std::to_string(kHistoryEntries) + " записей";
 }
 
 } // namespace
 
 HistoryFile::HistoryFile(std::filesystem::path file) : file_(std::move(file)) {}
 
-std::filesystem::path HistoryFile::temporaryPath() const {
-    std::filesystem::path tmp = file_;
-    tmp += ".tmp";
-    return tmp;
-}
-
-HistoryLoadResult HistoryFile::load(CmdHistory& history) {
+HistoryLoadResult HistoryFile::load(CmdHistory& history, const LocalTime& now) {
     history = CmdHistory{};
-    keepUnread_ = false;
+    keepAsIs_ = false;
     HistoryLoadResult result;
 
     std::error_code ec;
     const auto st = std::filesystem::status(file_, ec);
     if (st.type() == std::filesystem::file_type::not_found) {
-        std::string reason;
-        if (WriteWhole(file_, HistoryToFileBytes(history), reason)) {
-            result.status = HistoryLoadStatus::Created;
-        } else {
-            result.status = HistoryLoadStatus::CreateFailed;
-            result.message = Describe(file_, reason);
-        }
+        const FileResult w = WriteFileSafely(file_, HistoryToFileBytes(history));
+        result.status = w.ok ? HistoryLoadStatus::Created : HistoryLoadStatus::CreateFailed;
+        if (!w.ok) result.message = Describe(file_, w.reason);
         return result;
     }
-    if (ec || st.type() != std::filesystem::file_type::regular) {
-        keepUnread_ = true;
+    auto unreadable = [&](const std::string& reason) {
+        keepAsIs_ = true;
         result.status = HistoryLoadStatus::Unreadable;
-        result.message = Describe(file_, ec ? ec.message() : std::make_error_code(std::errc::is_a_directory).message());
+        result.message = Describe(file_, reason);
         return result;
-    }
+    };
+    if (const std::string why = NotRegularFileReason(file_); !why.empty()) return unreadable(why);
 
-    errno = 0;
-    std::ifstream in(file_, std::ios::binary);
-    if (!in) {
-        keepUnread_ = true;
-        result.status = HistoryLoadStatus::Unreadable;
-        result.message = Describe(file_, LastErrorText());
-        return result;
-    }
-    Bytes bytes(kHistoryFileSize, '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
-    if (in.bad()) {
-        // What was read before the error is still good.
-        keepUnread_ = true;
-        HistoryFromFileBytes(history, bytes);
-        result.status = HistoryLoadStatus::Unreadable;
-        result.message = Describe(file_, LastErrorText());
-        return result;
-    }
+    QFile in(file_);
+    if (!in.open(QIODevice::ReadOnly)) return unreadable(in.errorString().toStdString());
+    const auto size = static_cast<std::uint64_t>(in.size());
+    const QByteArray data = in.read(kHistoryFileSize);
+    const Bytes bytes(data.constData(), static_cast<std::size_t>(data.size()));
     const std::size_t records = HistoryFromFileBytes(history, bytes);
-    if (records < kHistoryEntries) {
-        result.status = HistoryLoadStatus::Short;
-        result.message = Describe(file_, "read beyond end of file: " + std::to_string(bytes.size()) + " of " +
-                                             std::to_string(kHistoryFileSize) + " bytes, " + std::to_string(records) +
-                                             " of " + std::to_string(kHistoryEntries) + " entries used");
-    }
+    // What was read before an error is still good.
+    if (in.error() != QFileDevice::NoError) return unreadable(in.errorString().toStdString());
+    in.close();
+    if (size == kHistoryFileSize) return result;
+
+    result.status = records < kHistoryEntries ? HistoryLoadStatus::Short : HistoryLoadStatus::Long;
+    const KeptFile kept = KeepDamagedCopy(file_, now);
+    keepAsIs_ = !kept.ok;
+    result.message = Describe(file_, SizeNote(size, records)) + "\n" + KeptCopyNote(kept);
     return result;
 }
 
@@ -109,25 +71,14 @@ HistorySaveResult HistoryFile::save(const CmdHistory& history) {
         result.status = HistorySaveStatus::SkippedMissing;
         return result;
     }
-    if (keepUnread_) {
+    if (keepAsIs_) {
         result.status = HistorySaveStatus::SkippedUnreadable;
         return result;
     }
-    const std::filesystem::path tmp = temporaryPath();
-    std::string reason;
-    if (!WriteWhole(tmp, HistoryToFileBytes(history), reason)) {
-        // Only a half-written file of ours is cleared away, never whatever else stands at that name.
-        if (std::filesystem::is_regular_file(tmp, ec)) std::filesystem::remove(tmp, ec);
+    const FileResult w = WriteFileSafely(file_, HistoryToFileBytes(history));
+    if (!w.ok) {
         result.status = HistorySaveStatus::Failed;
-        result.message = Describe(file_, reason);
-        return result;
-    }
-    std::filesystem::rename(tmp, file_, ec);
-    if (ec) {
-        std::error_code ignored;
-        std::filesystem::remove(tmp, ignored);
-        result.status = HistorySaveStatus::Failed;
-        result.message = Describe(file_, ec.message());
+        result.message = Describe(file_, w.reason);
     }
     return result;
 }

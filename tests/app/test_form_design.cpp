@@ -176,15 +176,17 @@ private slots:
 
     void boxesAndLists() {
         TForm1& f = *fx.form;
-        QCOMPARE(f.BaudRate->count(), 8);
+        QCOMPARE(f.BaudRate->count(), 11);
+        QCOMPARE(f.BaudRate->itemText(10), QStringLiteral("921600"));
         QCOMPARE(f.BaudRate->currentText(), QStringLiteral("1200"));
         QCOMPARE(f.BaudRate->itemText(7), QStringLiteral("115200"));
         QCOMPARE(f.ComBits->currentText(), QStringLiteral("8"));
         QCOMPARE(f.ComStopBits->itemText(1), QStringLiteral("1,5"));
         QCOMPARE(f.ComStopBits->currentText(), QStringLiteral("1"));
-        QCOMPARE(f.LBTail->count(), 9);
+        QCOMPARE(f.LBTail->count(), 12);
         QCOMPARE(f.LBTail->item(3)->text(), QStringLiteral("[XOR_8 (0..n)]"));
         QCOMPARE(f.LBTail->item(8)->text(), QStringLiteral("[FF - SUM_8(2..n)]"));
+        QCOMPARE(f.LBTail->item(9)->text(), QStringLiteral("[CRC16_MODBUS(0..n)]"));
         QCOMPARE(f.PeriodTX->maxLength(), 5);
         QCOMPARE(f.FiltrLog->maxLength(), 250);
         QCOMPARE(f.ListNameEDT->maxLength(), 150);

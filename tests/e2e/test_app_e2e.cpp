@@ -118,7 +118,9 @@ INSTANTIATE_TEST_SUITE_P(
                       WireRow{"HexSuffixAfterABlank", true, "01 02", " 03", "\x01\x02\x03"},
                       WireRow{"XorAsTwoCharacters", false, "abc", "*[XOR_8 (0..n)]$0D", "abc*60\r"},
                       WireRow{"SumAsOneRawByte", false, "abc", "$[SUM_8(0..n)]", "abc&"},
-                      WireRow{"HexChecksum", true, "01 02 03", " [SUM_8(0..n)]", "\x01\x02\x03\x06"}),
+                      WireRow{"HexChecksum", true, "01 02 03", " [SUM_8(0..n)]", "\x01\x02\x03\x06"},
+                      WireRow{"ModbusCrc", true, "01 03 00 00 00 0A", " [CRC16_MODBUS(0..n)]",
+                              std::string("\x01\x03\x00\x00\x00\x0A\xC5\xCD", 8)}),
     [](const ::testing::TestParamInfo<WireRow>& info) { return std::string(info.param.name); });
 
 TEST_F(AppE2E, EchoAnswerFilterAndCounters) {
@@ -155,6 +157,16 @@ TEST_F(AppE2E, EchoAnswerFilterAndCounters) {
 }
 
 // Bytes that arrived but were not read yet are thrown away by the next send: they never reach the log.
+TEST_F(AppE2E, APortPathTypedIntoThePortBoxOpens) {
+    form->ComPort->setCurrentIndex(-1); // no entry chosen: only the typed name can open the device
+    form->ComPort->setEditText(QString::fromStdString(vdev->slavePath())); // /dev/pts/N, not in the list
+    ASSERT_NO_FATAL_FAILURE(Connect());
+    Type(QStringLiteral("AT"), QStringLiteral("$0D"));
+    form->ButtonSend->click();
+    ASSERT_TRUE(vdev->waitForReceived(3, 3000));
+    EXPECT_EQ(vdev->received(), "AT\r");
+}
+
 TEST_F(AppE2E, ASendPurgesUnreadBytes) {
     ASSERT_NO_FATAL_FAILURE(Connect());
     form->RxTimer->stop();

@@ -58,6 +58,16 @@ TEST_F(ConnectionE2E, TheLinkIsListedAndConnects) {
     EXPECT_EQ(readWaiting(), "hello");
 }
 
+TEST_F(ConnectionE2E, TheRatesAbove115200ReachTheLine) {
+    for (const char* rate : {"230400", "460800", "921600"}) {
+        selection.baudRate = rate;
+        control.connectClick(selection, false);
+        ASSERT_TRUE(port.PortOpen) << rate << ": " << (dialogs.messages.empty() ? "" : dialogs.messages.back());
+        EXPECT_EQ(vdev->lineState()->baud, std::stoul(rate));
+        control.connectClick(selection, false);
+    }
+}
+
 TEST_F(ConnectionE2E, AMissingPortIsReportedWithTheSystemsReason) {
     selection.port = vdev.directory() + "/ttyNothing";
     control.connectClick(selection, false);

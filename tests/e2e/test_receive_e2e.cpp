@@ -164,9 +164,9 @@ private slots:
         QTest::addColumn<int>("timeOutMs");
         QTest::addColumn<int>("pauseMs");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("pause within a 300 ms time-out") << 300 << 20 << QStringLiteral("ABC");
-        QTest::newRow("pause of 150 ms, time-out 0") << 0 << 150 << QStringLiteral("A\nC");
-        QTest::newRow("pause of 150 ms, time-out 10") << 10 << 150 << QStringLiteral("A\nC");
+        QTest::newRow("pause within a 300 ms time-out") << 300 << 20 << QStringLiteral("ABCD");
+        QTest::newRow("pause of 150 ms, time-out 0") << 0 << 150 << QStringLiteral("AB\nCD");
+        QTest::newRow("pause of 150 ms, time-out 10") << 10 << 150 << QStringLiteral("AB\nCD");
     }
     void theTimeOutFramesWhatTheDeviceSends() {
         QFETCH(int, timeOutMs);

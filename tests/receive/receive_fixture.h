@@ -32,7 +32,7 @@ struct RxRig {
     }
 };
 
-// The bytes of a HEX-mode entry without time stamp ("41 42 4" after the last character went).
+// The bytes of a HEX-mode entry without time stamp ("41 42", no blank after the last byte).
 inline std::string Unhex(const Bytes& entry) {
     std::string out;
     for (std::size_t i = 0; i + 1 < entry.size(); i += 3)

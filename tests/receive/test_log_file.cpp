@@ -108,7 +108,7 @@ TEST_F(LogFileTest, ContentIsByteExactAndFilteredEntriesAreAbsent) {
     PlaceEntry(" [ 09:07:03:045 > ] OK\r", r.settings.filter, placement); // an echo entry
     file.close();
     EXPECT_EQ(Content(), "A\r\nB\r\r\n"
-                         "\xC0\xFF<NULL>\r\n"
+                         "\xC0\xFF<NULL>z\r\n"
                          " [ 09:07:03:045 < ] 0D 0A\r\n"
                          " [ 09:07:03:045 > ] OK\r\r\n"s);
     EXPECT_EQ(view.lines(), 5);

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+
 using namespace trelvo;
 using namespace trelvo::test;
 
@@ -45,17 +48,22 @@ TEST(LogView, PendingTextMatchesTheLineCount) {
     EXPECT_EQ(v.takePending(), "F");
 }
 
+// Above 5000 lines the view is emptied, and the entries not yet drawn are drawn into it in the same tick: the log is
+// never blank while entries arrive. Entries are numbered two-line ones ("n\r\nn\r") or one-line ones ("n\r").
 TEST(LogView, MoreThan5000LinesAreClearedByTheHousekeepingTick) {
     const struct {
         const char* name;
-        const char* entry;
-        int count;
+        int linesPerEntry;
+        int drawn, waiting; // entries drawn before the tick, entries placed since
         bool cleared;
+        std::int64_t linesAfter;
+        const char* firstWaitingLine; // the first line left to draw; "" when nothing is
     } rows[] = {
-        {"5000 one-line entries stay", "OK\r", 5000, false},
-        {"5001 one-line entries go", "OK\r", 5001, true},
-        {"2500 two-line entries stay", "A\r\nB\r", 2500, false},
-        {"2501 two-line entries go", "A\r\nB\r", 2501, true},
+        {"5000 lines stay", 1, 4990, 10, false, 5000, "4990"},
+        {"5001 drawn lines go", 1, 5001, 0, true, 0, ""},
+        {"what waits is drawn into the emptied view", 1, 4990, 11, true, 11, "4990"},
+        {"2501 two-line entries waiting: the last 5000 lines", 2, 0, 2501, true, 5000, "1"},
+        {"5001 waiting lines: the last 5000", 1, 0, 5001, true, 5000, "1"},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
@@ -64,13 +72,20 @@ TEST(LogView, MoreThan5000LinesAreClearedByTheHousekeepingTick) {
         LogFile file(dialogs);
         ManualClock clock;
         LogHousekeeping hk;
-        if (r.count % 2) view.StartStopClick(); // paused or not, the limit applies
-        for (int i = 0; i < r.count; ++i)
-            view.append(r.entry);
+        if (r.waiting % 2) view.StartStopClick(); // paused or not, the limit applies
+        for (int i = 0; i < r.drawn + r.waiting; ++i) {
+            if (i == r.drawn) view.clearPending();
+            const std::string n = std::to_string(i);
+            view.append(r.linesPerEntry == 2 ? n + "\r\n" + n + "\r" : n + "\r");
+        }
+        if (r.waiting == 0) view.clearPending();
         const LogHousekeepingResult res = hk.tick(view, file, clock);
         EXPECT_EQ(res.clearView, r.cleared);
-        EXPECT_EQ(view.lines(), r.cleared ? 0 : 5000);
-        EXPECT_EQ(view.hasPending(), !r.cleared);
+        EXPECT_EQ(view.lines(), r.linesAfter);
+        const std::string_view pending = view.pending();
+        EXPECT_EQ(pending.substr(0, pending.find('\n')), r.firstWaitingLine);
+        EXPECT_EQ(static_cast<std::int64_t>(std::count(pending.begin(), pending.end(), '\n')) + view.hasPending(),
+                  r.cleared ? r.linesAfter : r.waiting * r.linesPerEntry);
     }
 }
 

@@ -25,16 +25,18 @@ TEST(PacketRender, Table) {
         {"hex of high bytes", "\x80\xFF\xab"s, H, false, "80 FF AB"},
         {"final CR keeps its CR", "OK\r\n", A, false, "OK\r"},
         {"two lines", "A\rB\r\n", A, false, "A\r\nB\r"},
-        {"NUL shown, last byte removed", "A\0B"s, A, false, "A<NULL>"},
-        {"no line end", "ABC", A, false, "AB"},
-        {"one byte gives an empty entry", "A", A, false, ""},
-        {"a lone NUL", "\0"s, A, false, "<NULL"},
+        {"NUL shown, every byte kept", "A\0B"s, A, false, "A<NULL>B"},
+        {"no line end keeps every byte", "ABC", A, false, "ABC"},
+        {"one byte", "A", A, false, "A"},
+        {"a lone NUL", "\0"s, A, false, "<NULL>"},
         {"LF only gives no entry", "\n\n\n", A, false, std::nullopt},
         {"LF only gives no entry even with time stamp", "\n", A, true, std::nullopt},
-        {"LF inside is dropped", "A\nB\nC", A, false, "AB"},
+        {"LF inside is dropped", "A\nB\nC", A, false, "ABC"},
         {"time stamp, text", "OK\r\n", A, true, " [ 09:07:03:045 < ] OK\r"},
-        {"CP1251 bytes pass as they are", "\xC0\xE0\x80\xFF\x98z"s, A, false, "\xC0\xE0\x80\xFF\x98"s},
+        {"CP1251 bytes pass as they are", "\xC0\xE0\x80\xFF\x98z"s, A, false, "\xC0\xE0\x80\xFF\x98z"s},
         {"nothing", "", A, false, std::nullopt},
+        {"a CR alone keeps its CR", "\r", A, false, "\r"},
+        {"one byte with time stamp", "A", A, true, " [ 09:07:03:045 < ] A"},
     };
     for (const Row& r : rows)
         EXPECT_EQ(RenderPacket(r.bytes, r.mode, r.visTime, kAt), r.entry) << r.name;
@@ -66,7 +68,7 @@ TEST(ReadBufRxInLog, FilterPlacementAndAfterAnswer) {
         {"filtered out, still releases the next send", "OK", false, "ERR\r\n", {}, true},
         {"case-sensitive", "ok", false, "OK\r\n", {}, true},
         {"the time stamp is part of the entry", "< ]", true, "x\r", {" [ 09:07:03:045 < ] x\r"}, true},
-        {"the removed last character cannot match", "C", false, "ABC", {}, true},
+        {"the last character can match", "C", false, "ABC", {"ABC"}, true},
         {"LF only: no entry, no release", "", false, "\n", {}, false},
     };
     for (const Row& row : rows) {

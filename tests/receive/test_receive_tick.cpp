@@ -59,17 +59,45 @@ TEST(ReceiveFraming, SilenceAndSizeCuts) {
         }
         std::vector<std::size_t> sizes;
         for (const Bytes& e : r.sink.entries)
-            sizes.push_back(e.size() + 1); // ASCII: the last byte was removed
+            sizes.push_back(e.size()); // ASCII text without line ends: one character per byte
         EXPECT_EQ(sizes, c.packetSizes);
     }
 }
 
+// A port whose reads take time (the system made the read wait): the clock moves during every read.
+class SlowReads final : public SerialDevice {
+public:
+    SlowReads(FakeSerialDevice& dev, ManualClock& clock, int readMs) : dev_(dev), clock_(clock), readMs_(readMs) {}
+    bool open(const std::string& n) override { return dev_.open(n); }
+    void setQueueSizes(std::uint32_t i, std::uint32_t o) override { dev_.setQueueSizes(i, o); }
+    bool applySettings(const PortDcb& d) override { return dev_.applySettings(d); }
+    std::uint32_t bytesWaiting() override { return dev_.bytesWaiting(); }
+    std::uint32_t read(char* b, std::uint32_t n) override {
+        clock_.advance(readMs_);
+        return dev_.read(b, n);
+    }
+    std::uint32_t write(const char* d, std::uint32_t n) override { return dev_.write(d, n); }
+    void purge() override { dev_.purge(); }
+    void close() override { dev_.close(); }
+    SerialErrorKind lastErrorKind() const override { return dev_.lastErrorKind(); }
+    std::string lastErrorText() const override { return dev_.lastErrorText(); }
+
+private:
+    FakeSerialDevice& dev_;
+    ManualClock& clock_;
+    int readMs_;
+};
+
 // Feeds `total` bytes, chunks[t % size] at tick t, and collects the pieces; HEX mode so every byte can be checked.
+// With readMs, every read moves the clock by that much.
 std::vector<std::string> Stream(std::size_t total, const std::vector<std::size_t>& chunks, std::uint32_t queueLimit,
-                                int buffersPerTick, std::string* sent, std::size_t* maxRxLen = nullptr) {
+                                int buffersPerTick, std::string* sent, std::size_t* maxRxLen = nullptr, int readMs = 0,
+                                std::int32_t timeOutMs = 5) {
     RxRig r;
+    SlowReads slow(r.dev, r.clock, readMs);
+    ReceivePath path{slow, r.portOpen, r.clock, r.counters, r.settings, r.sink, {}};
     r.settings.mode = RenderMode::Hex;
-    r.rx.RxTimeOutMs = 5;
+    r.rx.RxTimeOutMs = timeOutMs;
     r.rx.MaxBuffersPerTick = buffersPerTick;
     r.dev.queueLimit = queueLimit;
     for (std::size_t i = 0; i < total; ++i)
@@ -79,10 +107,12 @@ std::vector<std::string> Stream(std::size_t total, const std::vector<std::size_t
         const std::size_t n = std::min(chunks[t % chunks.size()], total - fed);
         r.dev.incoming += sent->substr(fed, n);
         fed += n;
-        r.tick(1);
+        r.clock.advance(1);
+        RxTimerTimer(r.rx, path);
         if (maxRxLen) *maxRxLen = std::max<std::size_t>(*maxRxLen, r.rx.RxLen);
     }
-    r.tick(100);
+    r.clock.advance(100);
+    RxTimerTimer(r.rx, path);
     std::vector<std::string> pieces;
     for (const Bytes& e : r.sink.entries)
         pieces.push_back(Unhex(e));
@@ -120,6 +150,13 @@ TEST(ReceiveFraming, ManyBuffersPerTickGiveTheSamePiecesAsOnePerTick) {
         ASSERT_GT(one.size(), 20u);
         EXPECT_EQ(one[0].size(), 2048u);
     }
+    // Reads that take a millisecond each: the rest of a flood that a tick takes last is timed by its own read, so
+    // the silence after it is not counted from the start of the tick and the next bytes still join it.
+    std::string sentOne, sentMany;
+    const auto one = Stream(8400, {2100, 0, 5, 0}, 2048, 1, &sentOne, nullptr, 1, 2);
+    const auto many = Stream(8400, {2100, 0, 5, 0}, 2048, 32, &sentMany, nullptr, 1, 2);
+    EXPECT_EQ(one, many);
+    EXPECT_EQ(one.size(), 5u); // never silent for more than 2 ms: cut only for size
 }
 
 TEST(ReceiveFraming, AFloodTickTakesSeveralBuffersButCountsOneRead) {
@@ -147,7 +184,7 @@ TEST(ReceiveFraming, APartPacketSurvivesACloseAndIsRenderedAfterTheNextOpen) {
     r.dev.open("COM3");
     r.portOpen = true;
     r.tick();
-    EXPECT_EQ(r.sink.entries, std::vector<Bytes>{"ab"});
+    EXPECT_EQ(r.sink.entries, std::vector<Bytes>{"abc"});
 }
 
 TEST(ReceiveStatistics, CountersCaptionsAndReset) {
@@ -214,12 +251,12 @@ TEST(ReceiveNesting, ATickEnteredFromAModalWindowSkipsOnceThenRuns) {
     r.tick();
     r.tick();
     EXPECT_EQ(log, (std::vector<std::string>{"first nested tick left xyz", "entries 2"}));
-    EXPECT_EQ(r.sink.entries, (std::vector<Bytes>{"a", "xy"}));
+    EXPECT_EQ(r.sink.entries, (std::vector<Bytes>{"ab", "xyz"}));
     EXPECT_FALSE(r.rx.RxBusy);
     r.dev.incoming = "cd";
     r.tick();
     r.tick();
-    EXPECT_EQ(r.sink.entries.back(), "c");
+    EXPECT_EQ(r.sink.entries.back(), "cd");
 
     // A tick ended by an error leaves the flag set: the next tick only clears it, the one after runs.
     r.path.afterAnswer = [](std::uint32_t) { throw std::runtime_error("file error"); };
@@ -301,28 +338,6 @@ TEST(ReceiveStatistics, RenderedPacketsCountEveryEntryBuiltAndNoOther) {
 // A port whose reads take time (the system made the read wait): a flood tick stops taking more buffers once its
 // time is up, and what is left is taken by the next ticks, in the same pieces.
 TEST(ReceiveFraming, AFloodTickStopsTakingBuffersWhenReadsAreSlow) {
-    class SlowReads final : public SerialDevice {
-    public:
-        SlowReads(FakeSerialDevice& dev, ManualClock& clock, int readMs) : dev_(dev), clock_(clock), readMs_(readMs) {}
-        bool open(const std::string& n) override { return dev_.open(n); }
-        void setQueueSizes(std::uint32_t i, std::uint32_t o) override { dev_.setQueueSizes(i, o); }
-        bool applySettings(const PortDcb& d) override { return dev_.applySettings(d); }
-        std::uint32_t bytesWaiting() override { return dev_.bytesWaiting(); }
-        std::uint32_t read(char* b, std::uint32_t n) override {
-            clock_.advance(readMs_);
-            return dev_.read(b, n);
-        }
-        std::uint32_t write(const char* d, std::uint32_t n) override { return dev_.write(d, n); }
-        void purge() override { dev_.purge(); }
-        void close() override { dev_.close(); }
-        SerialErrorKind lastErrorKind() const override { return dev_.lastErrorKind(); }
-        std::string lastErrorText() const override { return dev_.lastErrorText(); }
-
-    private:
-        FakeSerialDevice& dev_;
-        ManualClock& clock_;
-        int readMs_;
-    };
     const struct {
         int readMs;
         int packetsInFirstTick;
@@ -344,6 +359,6 @@ TEST(ReceiveFraming, AFloodTickStopsTakingBuffersWhenReadsAreSlow) {
         EXPECT_TRUE(r.dev.incoming.empty());
         ASSERT_EQ(r.sink.entries.size(), 10u);
         for (const Bytes& e : r.sink.entries)
-            EXPECT_EQ(e.size(), 2047u); // each piece 2048 bytes, the last character removed
+            EXPECT_EQ(e.size(), 2048u); // each piece 2048 bytes, one character each
     }
 }

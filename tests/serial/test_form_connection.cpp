@@ -1,7 +1,9 @@
 // Connect, Disconnect, the once-a-second watch and the port list as the main window shows them, over test doubles.
 
+#include "serial/port_box.h"
 #include "support/form_fixture.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -206,6 +208,54 @@ private slots:
         QCOMPARE(int(fx.serial.lastDcb.StopBits), 2);
     }
 
+    // The narrow box shows a device path without "/dev/", its list is wide enough for every entry with what the
+    // platform says of it, and the full name is opened; a name typed into the box is opened as typed.
+    void portBoxShowsShortNamesOpensFullNamesAndTypedNames() {
+        FormFixture fx(false);
+        const std::string byId = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
+        fx.ports.names = {kPort, byId};
+        fx.ports.descriptions[kPort] = "FT232R USB UART";
+        fx.serial.present = {byId, "/tmp/ttyV0"};
+        fx.build();
+        auto& box = static_cast<PortBox&>(*fx.form->ComPort);
+        QCOMPARE(box.currentText(), QStringLiteral("ttyUSB0"));
+        QCOMPARE(box.listText(0), QStringLiteral("ttyUSB0  FT232R USB UART"));
+        QVERIFY(box.view()->minimumWidth() > box.view()->fontMetrics().horizontalAdvance(box.listText(1)));
+
+        box.setCurrentIndex(1);
+        fx.form->BTConnect->click();
+        QCOMPARE(fx.serial.openedName, byId);
+        fx.form->BTConnect->click();
+
+        box.clearEditText();
+        QTest::keyClicks(box.lineEdit(), QStringLiteral("/tmp/ttyV0"));
+        fx.form->BTConnect->click();
+        QCOMPARE(fx.serial.openedName, std::string("/tmp/ttyV0"));
+        QVERIFY(fx.dialogs.messages.empty());
+    }
+
+    // Connected, lost and reconnecting show as solid lime, red and yellow on the disabled box, the name in black.
+    void portBoxColoursAreSolidOnTheDisabledBox() {
+        FormFixture fx(false);
+        fx.ports.names = {kPort};
+        fx.build();
+        QWidget* box = fx.form->ComPort;
+        box->setEnabled(false);
+        for (const QColor& colour : {colors::Lime, colors::Red, colors::Yellow}) {
+            static_cast<PortBox*>(box)->setStateColour(colour);
+            const QImage face = box->grab().toImage();
+            int dark = 0, solid = 0, inner = 0;
+            for (int x = 2; x < face.width() - 2; ++x)
+                for (int y = 2; y < face.height() - 2; ++y, ++inner) {
+                    const QColor pixel = face.pixelColor(x, y);
+                    dark += pixel.lightness() < 80;
+                    solid += pixel == colour;
+                }
+            QVERIFY2(solid > inner * 3 / 4, qPrintable(face.pixelColor(3, face.height() / 2).name()));
+            QVERIFY2(dark > 20, "the name is drawn in black");
+        }
+    }
+
     // The lost port answers a send with the error window, and nothing reaches the device.
     void sendingWhileLostShowsTheErrorWindow() {
         FormFixture fx(false);
@@ -229,12 +279,12 @@ private slots:
 
         QStringList fallback;
         for (int i = 0; i <= 8; ++i)
-            fallback << QStringLiteral("/dev/ttyS%1").arg(i);
+            fallback << QStringLiteral("ttyS%1").arg(i);
         QTest::newRow("none found") << QStringList{} << fallback << -1
                                     << QStringList{":-(", "Запустите программу от имени администратора или выберите "
                                                           "порт вручную"};
-        QTest::newRow("two found, in order") << QStringList{"/dev/ttyUSB1", "/dev/ttyACM0"}
-                                             << QStringList{"/dev/ttyUSB1", "/dev/ttyACM0"} << 0 << QStringList{};
+        QTest::newRow("two found, in order")
+            << QStringList{"/dev/ttyUSB1", "/dev/ttyACM0"} << QStringList{"ttyUSB1", "ttyACM0"} << 0 << QStringList{};
     }
     void rescan() {
         QFETCH(QStringList, found);

@@ -20,6 +20,7 @@ public:
     Names fallback{"F1", "F2"};
     std::vector<std::string> portNames() override { return names; }
     std::vector<std::string> fallbackNames() const override { return fallback; }
+    std::string description(const std::string& name) const override { return name == "COM3" ? "USB UART" : ""; }
 };
 
 TEST(ScanPorts, FoundDevicesKeepTheirOrderAndTheFirstIsSelected) {
@@ -29,6 +30,7 @@ TEST(ScanPorts, FoundDevicesKeepTheirOrderAndTheFirstIsSelected) {
         test::RecordingDialogs dialogs;
         const PortListing listing = ScanPorts(lister, dialogs, startingUp);
         EXPECT_EQ(listing.entries, (Names{"COM7", "COM3", "COM10"}));
+        EXPECT_EQ(listing.descriptions, (Names{"", "USB UART", ""}));
         EXPECT_TRUE(listing.firstSelected);
         EXPECT_TRUE(dialogs.messages.empty());
     }
@@ -39,6 +41,7 @@ TEST(ScanPorts, NothingFoundAtStartUpFallsBackSilently) {
     test::RecordingDialogs dialogs;
     const PortListing listing = ScanPorts(lister, dialogs, true);
     EXPECT_EQ(listing.entries, lister.fallback);
+    EXPECT_EQ(listing.descriptions, (Names{"", ""}));
     EXPECT_FALSE(listing.firstSelected);
     EXPECT_TRUE(dialogs.messages.empty());
 }
@@ -51,6 +54,28 @@ TEST(ScanPorts, NothingFoundOnRescanSaysSoTwiceThenFallsBack) {
               (Names{":-(", "Запустите программу от имени администратора или выберите порт вручную"}));
     EXPECT_EQ(listing.entries, lister.fallback);
     EXPECT_FALSE(listing.firstSelected);
+}
+
+TEST(PortBoxNames, ShownWithoutDevOpenedByTheFullNameTypedNamesAsTyped) {
+    EXPECT_EQ(PortListText("/dev/ttyUSB0", "FT232R USB UART"), "ttyUSB0  FT232R USB UART");
+    EXPECT_EQ(PortListText("COM3", ""), "COM3");
+    EXPECT_EQ(ShortPortName("/tmp/ttyV0"), "/tmp/ttyV0");
+    const Names entries{"/dev/ttyUSB0", "/dev/ttyS0", "COM3", "/tmp/ttyV0"};
+    const struct {
+        const char *text, *opened;
+    } rows[] = {
+        {"ttyUSB0", "/dev/ttyUSB0"},
+        {"ttyS0", "/dev/ttyS0"},
+        {"COM3", "COM3"},
+        {"/tmp/ttyV0", "/tmp/ttyV0"},
+        {" /dev/pts/7 ", "/dev/pts/7"},
+        {"ttyUSB1", "ttyUSB1"},
+        {"COM12", "COM12"},
+        {"", ""},
+        {"  ", ""},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(PortNameToOpen(r.text, entries), r.opened) << '"' << r.text << '"';
 }
 
 TEST(FallbackPortNames, NineNamesPerPlatform) {

@@ -52,9 +52,13 @@ TEST(MakeLineTermios, EveryPossibleCombinationIsRawWithoutParityOrFlowControl) {
 }
 
 TEST(MakeLineTermios, EveryBaudRateEntryHasItsSpeedAndOthersAreRefused) {
-    const std::pair<std::uint32_t, speed_t> rates[] = {{1200, B1200},   {2400, B2400},    {4800, B4800},
-                                                       {9600, B9600},   {19200, B19200},  {38400, B38400},
-                                                       {57600, B57600}, {115200, B115200}};
+    const std::pair<std::uint32_t, speed_t> rates[] = {
+        {1200, B1200},     {2400, B2400},     {4800, B4800},     {9600, B9600},     {19200, B19200},
+        {38400, B38400},   {57600, B57600},   {115200, B115200}, {230400, B230400},
+#ifdef B921600
+        {460800, B460800}, {921600, B921600},
+#endif
+    };
     for (const auto& [baud, speed] : rates) {
         termios t{};
         std::string problem;

@@ -1,6 +1,7 @@
 #pragma once
 #include "serial/port_lister.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,11 @@ public:
         return names;
     }
     std::vector<std::string> fallbackNames() const override { return fallback; }
+    std::map<std::string, std::string> descriptions;
+    std::string description(const std::string& name) const override {
+        const auto it = descriptions.find(name);
+        return it == descriptions.end() ? std::string() : it->second;
+    }
 };
 
 } // namespace trelvo::test

@@ -2,6 +2,7 @@
 #include "common/dialogs.h"
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,8 @@ public:
     int infoShown = 0;
     std::deque<SaveAnswer> saveAnswers;                 // default No
     std::deque<std::optional<std::string>> fileAnswers; // default cancelled
+    int helpEditorShown = 0;
+    std::function<void()> helpEditor; // what the user does while the help editor is open
 
     void message(const std::string& text) override { messages.push_back(text); }
     void showOpenPortError() override { ++openPortErrorShown; }
@@ -33,6 +36,10 @@ public:
         return a;
     }
     void showInfo() override { ++infoShown; }
+    void editCommandHelp() override {
+        ++helpEditorShown;
+        if (helpEditor) helpEditor();
+    }
 };
 
 } // namespace trelvo::test

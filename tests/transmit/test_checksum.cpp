@@ -69,6 +69,14 @@ TEST(CalcCsum, CoversTheWholeLongLine) {
     EXPECT_EQ(CalcCsum(std::size_t{6}, hex, TxMode::Hex), 0xFF - 300 % 256);
 }
 
+TEST(CrcDirectives, TextsAndCheckValues) {
+    EXPECT_EQ(kCrcDirectives,
+              (std::array<std::string_view, 3>{"[CRC16_MODBUS(0..n)]", "[CRC16_CCITT(0..n)]", "[CRC32(0..n)]"}));
+    EXPECT_EQ(Crc16Modbus("123456789"), 0x4B37);
+    EXPECT_EQ(Crc16CcittFalse("123456789"), 0x29B1);
+    EXPECT_EQ(Crc32("123456789"), 0xCBF43926u);
+}
+
 struct ConvRow {
     const char* name;
     Bytes suffix;
@@ -102,7 +110,19 @@ INSTANTIATE_TEST_SUITE_P(
                     ConvRow{"broken_outer_copy_stays", "[FF - SUM_8(2..n)[FF - SUM_8(2..n)]..n)]", "A", TxMode::Ascii,
                             "[FF - SUM_8(2..n)FF..n)]"},
                     // The inserted digits complete another copy of the same directive, which is replaced too.
-                    ConvRow{"completed_by_digits", "[[FF - SUM_8(2..n)] - SUM_8(2..n)]", "A", TxMode::Ascii, "FF"}),
+                    ConvRow{"completed_by_digits", "[[FF - SUM_8(2..n)] - SUM_8(2..n)]", "A", TxMode::Ascii, "FF"},
+                    // CRCs: bytes in sending order; blanks between them in HEX, "$" escapes after a "$" in ASCII.
+                    ConvRow{"modbus_request", " [CRC16_MODBUS(0..n)]", "01 03 00 00 00 0A", TxMode::Hex, " C5 CD"},
+                    ConvRow{"modbus_digits", "[CRC16_MODBUS(0..n)]", "123456789", TxMode::Ascii, "374B"},
+                    ConvRow{"modbus_raw", "$[CRC16_MODBUS(0..n)]$0D", "123456789", TxMode::Ascii, "$37$4B$0D"},
+                    ConvRow{"ccitt_digits_and_raw", "[CRC16_CCITT(0..n)]$[CRC16_CCITT(0..n)]", "123456789",
+                            TxMode::Ascii, "29B1$29$B1"},
+                    ConvRow{"crc32_after_a_star", "*[CRC32(0..n)]", "123456789", TxMode::Ascii, "*CBF43926"},
+                    ConvRow{"crc32_hex", " [CRC32(0..n)]", "31 32 33 34 35 36 37 38 39", TxMode::Hex, " CB F4 39 26"},
+                    ConvRow{"crc_after_sum", "[SUM_8(0..n)]$[CRC32(0..n)]", "123456789", TxMode::Ascii,
+                            "DD$CB$F4$39$26"},
+                    ConvRow{"crc_of_nothing", "[CRC16_MODBUS(0..n)] [CRC32(0..n)]", "", TxMode::Ascii,
+                            "FFFF 00000000"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

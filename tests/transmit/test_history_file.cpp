@@ -1,15 +1,21 @@
 #include "transmit/history_file.h"
 
+#include "support/file_size_limit.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <vector>
 
 using namespace trelvo;
 namespace fs = std::filesystem;
 
 namespace {
+
+const LocalTime kNow{2026, 12, 9, 4, 50, 7, 0, 3};
 
 // Each test in its own empty directory, removed afterwards.
 class HistoryFileTest : public testing::Test {
@@ -27,6 +33,14 @@ protected:
     }
     static void Write(const fs::path& p, const Bytes& bytes) {
         std::ofstream(p, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    }
+    // Every name in the directory, so that a test sees a temporary file left behind.
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(dir_))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
     }
     static Bytes Read(const fs::path& p) {
         std::ifstream in(p, std::ios::binary);
@@ -53,7 +67,7 @@ TEST_F(HistoryFileTest, MissingFileIsCreatedWithZeros) {
     HistoryFile f(file_);
     CmdHistory h;
     h.entry(1).setText("old");
-    const HistoryLoadResult r = f.load(h);
+    const HistoryLoadResult r = f.load(h, kNow);
     EXPECT_EQ(r.status, HistoryLoadStatus::Created);
     EXPECT_TRUE(r.message.empty());
     EXPECT_EQ(Read(file_), Bytes(12800, '\0'));
@@ -65,14 +79,14 @@ TEST_F(HistoryFileTest, RoundTripIsByteExact) {
     Write(file_, img);
     HistoryFile f(file_);
     CmdHistory h;
-    const HistoryLoadResult r = f.load(h);
+    const HistoryLoadResult r = f.load(h, kNow);
     EXPECT_EQ(r.status, HistoryLoadStatus::Loaded);
     EXPECT_TRUE(r.message.empty());
     EXPECT_EQ(h.entry(1).text(), "B");
     Write(file_, "changed"); // the save replaces whatever is there now
     EXPECT_EQ(f.save(h).status, HistorySaveStatus::Written);
     EXPECT_EQ(Read(file_), img);
-    EXPECT_FALSE(fs::exists(f.temporaryPath()));
+    EXPECT_EQ(Names(), std::vector<std::string>{"OldCmd"});
 }
 
 TEST_F(HistoryFileTest, ShortAndLongFiles) {
@@ -86,16 +100,25 @@ TEST_F(HistoryFileTest, ShortAndLongFiles) {
         {1000, HistoryLoadStatus::Short, 3, true}, // a part record is not used
         {12799, HistoryLoadStatus::Short, 49, true},
         {12800, HistoryLoadStatus::Loaded, 50, false},
-        {20000, HistoryLoadStatus::Loaded, 50, false},
+        {20000, HistoryLoadStatus::Long, 50, true},
     };
     const Bytes img = Image() + Bytes(7200, 'Z');
     for (const auto& r : rows) {
         Write(file_, img.substr(0, r.size));
         HistoryFile f(file_);
         CmdHistory h;
-        const HistoryLoadResult res = f.load(h);
+        const HistoryLoadResult res = f.load(h, kNow);
         EXPECT_EQ(res.status, r.status) << r.size;
         EXPECT_EQ(!res.message.empty(), r.message) << r.size;
+        // A file of another size is kept beside it before the save replaces it, and the message names the copy.
+        const std::string note = "сохранён как ";
+        const std::size_t at = res.message.find(note);
+        EXPECT_EQ(at != std::string::npos, r.message) << res.message;
+        if (at != std::string::npos) {
+            const std::string copy = res.message.substr(at + note.size());
+            EXPECT_EQ(copy.rfind("OldCmd.bad-20261209-045007", 0), 0u) << copy;
+            EXPECT_EQ(Read(dir_ / copy), img.substr(0, r.size)) << copy;
+        }
         const Bytes got = HistoryToFileBytes(h);
         EXPECT_EQ(got.substr(0, r.records * 256), img.substr(0, r.records * 256)) << r.size;
         EXPECT_EQ(got.substr(r.records * 256), Bytes(12800 - r.records * 256, '\0')) << r.size;
@@ -110,7 +133,7 @@ TEST_F(HistoryFileTest, UnreadableFileStartsEmptyAndIsNotOverwritten) {
     HistoryFile f(file_);
     CmdHistory h;
     h.entry(1).setText("x");
-    const HistoryLoadResult r = f.load(h);
+    const HistoryLoadResult r = f.load(h, kNow);
     EXPECT_EQ(r.status, HistoryLoadStatus::Unreadable);
     EXPECT_NE(r.message.find("OldCmd"), std::string::npos);
     EXPECT_TRUE(HistoryItems(h).empty());
@@ -126,7 +149,7 @@ TEST_F(HistoryFileTest, UnreadablePermissionsLeaveTheFileAlone) {
     if (std::ifstream(file_, std::ios::binary)) GTEST_SKIP() << "running with rights that read any file";
     HistoryFile f(file_);
     CmdHistory h;
-    const HistoryLoadResult r = f.load(h);
+    const HistoryLoadResult r = f.load(h, kNow);
     EXPECT_EQ(r.status, HistoryLoadStatus::Unreadable);
     EXPECT_FALSE(r.message.empty());
     EXPECT_EQ(f.save(h).status, HistorySaveStatus::SkippedUnreadable);
@@ -137,12 +160,11 @@ TEST_F(HistoryFileTest, UnreadablePermissionsLeaveTheFileAlone) {
 TEST_F(HistoryFileTest, SaveSkippedWhenTheFileIsGone) {
     HistoryFile f(file_);
     CmdHistory h;
-    f.load(h);
+    f.load(h, kNow);
     fs::remove(file_);
     UpdateHistory(h, "AT");
     EXPECT_EQ(f.save(h).status, HistorySaveStatus::SkippedMissing);
-    EXPECT_FALSE(fs::exists(file_));
-    EXPECT_FALSE(fs::exists(f.temporaryPath()));
+    EXPECT_TRUE(Names().empty());
 }
 
 TEST_F(HistoryFileTest, FailedSaveLeavesThePreviousFileWhole) {
@@ -150,32 +172,35 @@ TEST_F(HistoryFileTest, FailedSaveLeavesThePreviousFileWhole) {
     Write(file_, img);
     HistoryFile f(file_);
     CmdHistory h;
-    f.load(h);
+    f.load(h, kNow);
     UpdateHistory(h, "AT");
-    fs::create_directory(f.temporaryPath()); // the temporary file cannot be written
-    const HistorySaveResult r = f.save(h);
+    HistorySaveResult r;
+    {
+        test::FileSizeLimit full(4096); // the disk fills up in the middle of the write
+        r = f.save(h);
+    }
     EXPECT_EQ(r.status, HistorySaveStatus::Failed);
-    EXPECT_FALSE(r.message.empty());
+    EXPECT_EQ(r.message, "OldCmd: File too large");
     EXPECT_EQ(Read(file_), img);
-    EXPECT_TRUE(fs::is_directory(f.temporaryPath())); // not ours to remove
+    EXPECT_EQ(Names(), std::vector<std::string>{"OldCmd"});
 }
 
 TEST_F(HistoryFileTest, StaleTemporaryFileFromACrashIsReplaced) {
     Write(file_, Image());
     HistoryFile f(file_);
     CmdHistory h;
-    f.load(h);
-    Write(f.temporaryPath(), "half a file");
+    f.load(h, kNow);
+    Write(dir_ / "OldCmd.tmp", "half a file"); // a leftover by another name does not stand in the way
     UpdateHistory(h, "AT");
     ASSERT_EQ(f.save(h).status, HistorySaveStatus::Written);
     EXPECT_EQ(Read(file_), HistoryToFileBytes(h));
-    EXPECT_FALSE(fs::exists(f.temporaryPath()));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"OldCmd", "OldCmd.tmp"}));
 }
 
 TEST_F(HistoryFileTest, CreateFailureIsReported) {
     HistoryFile f(dir_ / "no such folder" / "OldCmd");
     CmdHistory h;
-    const HistoryLoadResult r = f.load(h);
+    const HistoryLoadResult r = f.load(h, kNow);
     EXPECT_EQ(r.status, HistoryLoadStatus::CreateFailed);
     EXPECT_NE(r.message.find("OldCmd: "), std::string::npos);
     EXPECT_TRUE(HistoryItems(h).empty());

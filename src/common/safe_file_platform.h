@@ -1,0 +1,19 @@
+#pragma once
+// What the safe writing of data files needs from the platform; one implementation per platform, chosen by CMake.
+
+#include <QFileDevice>
+#include <filesystem>
+#include <string>
+
+namespace trelvo::platform {
+
+// Flushes what the system holds of an open file to the disk. On failure `reason` has the system's words.
+bool SyncFileToDisk(QFileDevice& file, std::string& reason);
+
+// Makes a rename in `dir` itself durable where the platform needs that; best effort.
+void SyncDirectory(const std::filesystem::path& dir);
+
+// The permissions that a file created now by this process would get.
+std::filesystem::perms NewFilePermissions();
+
+} // namespace trelvo::platform

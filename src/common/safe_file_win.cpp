@@ -1,0 +1,22 @@
+#include "common/safe_file_platform.h"
+
+#include <cerrno>
+#include <cstring>
+#include <io.h>
+
+namespace trelvo::platform {
+
+bool SyncFileToDisk(QFileDevice& file, std::string& reason) {
+    if (::_commit(file.handle()) == 0) return true;
+    reason = std::strerror(errno);
+    return false;
+}
+
+// A rename on NTFS is recorded by the file system's journal; there is no directory to flush.
+void SyncDirectory(const std::filesystem::path&) {}
+
+std::filesystem::perms NewFilePermissions() {
+    return std::filesystem::perms::owner_read | std::filesystem::perms::owner_write;
+}
+
+} // namespace trelvo::platform

@@ -1,0 +1,141 @@
+// The send modes through a real pseudo-terminal: the main window on the production port and the system clock, with
+// every timer running, and the virtual device on the other side.
+
+#include "app/form1.h"
+#include "serial/port_lister.h"
+#include "serial/qt_serial_device.h"
+
+#include "support/recording_dialogs.h"
+#include "support/virtual_device_fixture.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace trelvo {
+namespace {
+
+class SendModesE2E : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(cwd_.isValid());
+        QDir::setCurrent(cwd_.path());
+        ASSERT_TRUE(vdev.start()) << vdev->lastError();
+        lister_ = MakeSystemPortLister(vdev.directory(), "/dev/pts");
+        form = std::make_unique<TForm1>(Services{serial_, *lister_, clock_, dialogs});
+        const int at = form->ComPort->findText(QString::fromStdString(vdev.link()));
+        ASSERT_GE(at, 0);
+        form->ComPort->setCurrentIndex(at);
+        // Packets end after a short silence, so each answer is one packet and releases one send.
+        while (form->st.receive.RxTimeOutMs < 20)
+            form->TimeOutRxClick(true);
+        form->BTConnect->click();
+        ASSERT_TRUE(form->st.port.PortOpen);
+        form->AddStrCmd->setText(QStringLiteral("$0D"));
+    }
+    void TearDown() override {
+        form.reset();
+        QDir::setCurrent(oldCwd_);
+    }
+    // The lines the device has received, each ended by CR.
+    std::size_t Lines(const std::string& line) {
+        const std::string all = vdev->received();
+        std::size_t n = 0;
+        for (std::size_t at = all.find(line + "\r"); at != std::string::npos; at = all.find(line + "\r", at + 1))
+            ++n;
+        return n;
+    }
+
+    test::LinkedVirtualDevice vdev;
+    test::RecordingDialogs dialogs;
+    std::unique_ptr<TForm1> form;
+
+private:
+    QString oldCwd_ = QDir::currentPath();
+    QTemporaryDir cwd_;
+    QtSerialDevice serial_;
+    SystemClock clock_;
+    std::unique_ptr<PortLister> lister_;
+};
+
+TEST_F(SendModesE2E, PeriodicSendingArrivesAtThePeriod) {
+    std::mutex m;
+    std::vector<std::chrono::steady_clock::time_point> arrivals;
+    vdev->setReceiveCallback([&](std::string_view bytes) {
+        std::lock_guard lock(m);
+        for (const char c : bytes)
+            if (c == '\r') arrivals.push_back(std::chrono::steady_clock::now());
+    });
+    form->MainStrCmd->setText(QStringLiteral("P"));
+    form->PeriodTX->setText(QStringLiteral("100"));
+    form->RBPeriod->click();
+    ASSERT_TRUE(test::RunUntil([&] { return Lines("P") >= 6; }, 5000)) << vdev->received();
+    form->RBManual->click();
+    test::RunUntil([] { return false; }, 300); // nothing more goes out
+    std::lock_guard lock(m);
+    std::string expected;
+    for (std::size_t i = 0; i < arrivals.size(); ++i)
+        expected += "P\r";
+    EXPECT_EQ(vdev->received(), expected);
+    // Never faster than the period (a little slack for the device's own thread), nor stalled.
+    const double span = std::chrono::duration<double, std::milli>(arrivals.back() - arrivals.front()).count();
+    const double meanGap = span / static_cast<double>(arrivals.size() - 1);
+    EXPECT_GE(meanGap, 80.0);
+    EXPECT_LE(meanGap, 1000.0);
+}
+
+TEST_F(SendModesE2E, AfterAnswerKeepsAConversationGoing) {
+    vdev->addReply("PING", "PONG\r");
+    form->MainStrCmd->setText(QStringLiteral("PING"));
+    form->RBAfterAns->click();
+    form->ButtonSend->click();
+    ASSERT_TRUE(test::RunUntil([&] { return Lines("PING") >= 10; }, 5000)) << vdev->received();
+    form->RBManual->click();
+    test::RunUntil([] { return false; }, 200);
+    const std::size_t pings = Lines("PING");
+    EXPECT_EQ(vdev->received().size(), pings * 5) << "only whole PING lines";
+    form->FlushLogView();
+    EXPECT_GE(form->MainWindow->toPlainText().count(QStringLiteral("PONG")), 9);
+}
+
+TEST_F(SendModesE2E, AThreeLineFileSentByHand) {
+    const QString path = QDir::current().filePath(QStringLiteral("commands.txt"));
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("AT\nATI\r\nATZ");
+    }
+    dialogs.fileAnswers.push_back(QFile::encodeName(path).toStdString());
+    form->ButtonReadFile->click();
+    ASSERT_EQ(form->OldCmdList->count(), 3);
+    for (const char* expected : {"AT\r", "AT\rATI\r", "AT\rATI\rATZ\r"}) {
+        form->SendStart->click();
+        ASSERT_TRUE(vdev->waitForReceived(std::string(expected).size(), 3000));
+        EXPECT_EQ(vdev->received(), expected);
+    }
+    form->SendStart->click();
+    EXPECT_EQ(dialogs.messages, std::vector<std::string>{"Все команды отправлены"});
+}
+
+} // namespace
+} // namespace trelvo
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
