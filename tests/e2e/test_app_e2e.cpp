@@ -163,7 +163,7 @@ TEST_F(AppE2E, APortPathTypedIntoThePortBoxOpens) {
     ASSERT_NO_FATAL_FAILURE(Connect());
     Type(QStringLiteral("AT"), QStringLiteral("$0D"));
     form->ButtonSend->click();
-    ASSERT_TRUE(vdev->waitForReceived(3, 3000));
+    ASSERT_TRUE(test::RunUntilReceived(vdev.device(), 3));
     EXPECT_EQ(vdev->received(), "AT\r");
 }
 

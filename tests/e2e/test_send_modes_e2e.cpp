@@ -124,7 +124,7 @@ TEST_F(SendModesE2E, AThreeLineFileSentByHand) {
     ASSERT_EQ(form->OldCmdList->count(), 3);
     for (const char* expected : {"AT\r", "AT\rATI\r", "AT\rATI\rATZ\r"}) {
         form->SendStart->click();
-        ASSERT_TRUE(vdev->waitForReceived(std::string(expected).size(), 3000));
+        ASSERT_TRUE(test::RunUntilReceived(vdev.device(), std::string(expected).size()));
         EXPECT_EQ(vdev->received(), expected);
     }
     form->SendStart->click();
