@@ -38,11 +38,11 @@ SendMode TForm1::CurrentSendMode() const {
     return SendMode::Manual;
 }
 
+// A send held until the port has written a long line counts as running: scheduled steps then move nothing, so
+// periodic sending on a slow line sends back to back and no file line is skipped.
 ScheduleInputs TForm1::SendModeInputs() const {
-    // A send is dropped while one runs, or while the port still writes with another send already held.
-    const bool dropped = st.transmit.SendBusy || (st.transmit.held && svc_.serial.bytesToWrite() > 0);
     return ScheduleInputs{CurrentSendMode(), CiklSend->isChecked(), static_cast<std::size_t>(OldCmdList->count()),
-                          dropped};
+                          st.transmit.SendBusy || st.transmit.held.has_value()};
 }
 
 void TForm1::ConnectSendModes() {

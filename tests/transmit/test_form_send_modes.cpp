@@ -193,6 +193,24 @@ private slots:
         fx.form->BTConnect->click();
         QCOMPARE(fx.serial.written, std::string("A\r"));
     }
+
+    // Answers that come while a line still drains release one send, which waits; the others move nothing, so no
+    // file line is skipped.
+    void answersWhileALineDrainsSkipNoFileLine() {
+        auto fx = Connected();
+        TForm1& f = *fx->form;
+        fx->serial.holdWrites = true;
+        Load(*fx, WriteFile(*fx, "A\nB\nC\n"));
+        f.RBAfterAns->click();
+        f.SendStart->click();
+        for (int i = 0; i < 3; ++i)
+            f.CheckSendDataAftAnswer(0);
+        fx->serial.drain(2);
+        f.CheckSendDataAftAnswer(0);
+        fx->serial.drain(2); // B is out, C goes
+        fx->serial.drain(2);
+        QCOMPARE(fx->serial.written, std::string("A\rB\rC\r"));
+    }
 };
 
 QTEST_MAIN(TestFormSendModes)
