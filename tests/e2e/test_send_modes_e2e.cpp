@@ -45,6 +45,7 @@ protected:
         form->BTConnect->click();
         ASSERT_TRUE(form->st.port.PortOpen);
         form->AddStrCmd->setText(QStringLiteral("$0D"));
+        dialogs.messages.clear(); // the first start's library notice
     }
     void TearDown() override {
         form.reset();
