@@ -6,6 +6,7 @@
 #include "serial/qt_serial_device.h"
 
 #include "support/recording_dialogs.h"
+#include "support/sound_library.h"
 #include "support/virtual_device_fixture.h"
 
 #include <QApplication>
@@ -33,6 +34,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(cwd_.isValid());
         QDir::setCurrent(cwd_.path());
+        test::WriteSoundLibrary(cwd_.filePath(QStringLiteral("CmdConfig"))); // no first-start message
         ASSERT_TRUE(vdev.start()) << vdev->lastError();
         lister_ = MakeSystemPortLister(vdev.directory(), "/dev/pts");
         form = std::make_unique<TForm1>(Services{serial_, *lister_, clock_, dialogs});
