@@ -16,6 +16,11 @@ trap 'kill $app $dev 2>/dev/null || true; rm -rf "$work"' EXIT
 dev=$!
 (cd "$work" && exec "$root/build/src/app/trelvo") &
 app=$!
+# A first start in an empty directory tells of the new command library: answer that notice first.
+box="$(xdotool search --sync --onlyvisible --name '^Trelvo$' | head -1)"
+xdotool windowfocus --sync "$box"
+xdotool key Return
+sleep 1
 win="$(xdotool search --sync --onlyvisible --name '^Trelvo$' | head -1)"
 xdotool windowmove "$win" 0 0
 sleep 1
