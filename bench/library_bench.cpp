@@ -11,6 +11,7 @@
 #include "common/clock.h"
 #include "common/dialogs.h"
 #include "library/cmd_config_file.h"
+#include "quiet_dialogs.h"
 #include "serial/port_lister.h"
 #include "serial/qt_serial_device.h"
 #include "transmit/history.h"
@@ -32,15 +33,6 @@
 using namespace trelvo;
 
 namespace {
-
-class QuietDialogs final : public Dialogs {
-public:
-    void message(const std::string&) override {}
-    void showOpenPortError() override {}
-    SaveAnswer askSaveChanges() override { return SaveAnswer::No; }
-    std::optional<std::string> chooseCommandFile() override { return std::nullopt; }
-    void showInfo() override {}
-};
 
 double Ms(std::chrono::steady_clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
@@ -113,7 +105,7 @@ Bytes FullHistoryFile() {
 double StartUpMs(const QString& dirPath) {
     const QString old = QDir::currentPath();
     QDir::setCurrent(dirPath);
-    QuietDialogs dialogs;
+    bench::QuietDialogs dialogs(/*silent=*/true);
     QtSerialDevice serial;
     const std::unique_ptr<PortLister> ports = MakeSystemPortLister();
     SystemClock clock;

@@ -13,6 +13,7 @@
 #include "common/clock.h"
 #include "common/dialogs.h"
 #include "process_stats.h"
+#include "quiet_dialogs.h"
 #include "serial/port_lister.h"
 #include "serial/qt_serial_device.h"
 #include "tools/virtual_device.h"
@@ -53,23 +54,6 @@ struct Options {
     int buffersPerTick = 0; // 0: the window's own bound
     bool ascii = true;
     bool hex = true;
-};
-
-// The program's dialogs, answered at once; a message in the middle of a benchmark is printed, as it spoils it.
-class QuietDialogs final : public Dialogs {
-public:
-    int shown = 0;
-    void message(const std::string& text) override {
-        ++shown;
-        std::fprintf(stderr, "message box: %s\n", text.c_str());
-    }
-    void showOpenPortError() override {
-        ++shown;
-        std::fprintf(stderr, "the open-the-port picture was shown\n");
-    }
-    SaveAnswer askSaveChanges() override { return SaveAnswer::No; }
-    std::optional<std::string> chooseCommandFile() override { return std::nullopt; }
-    void showInfo() override {}
 };
 
 // Times every event handled at the top level, so a slow step of the window can be named.

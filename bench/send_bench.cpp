@@ -11,6 +11,7 @@
 #include "common/clock.h"
 #include "common/dialogs.h"
 #include "process_stats.h"
+#include "quiet_dialogs.h"
 #include "serial/port_lister.h"
 #include "serial/qt_serial_device.h"
 #include "tools/virtual_device.h"
@@ -28,6 +29,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -40,23 +42,6 @@ struct Options {
     double seconds = 3;
     std::vector<int> periods{0, 10, 100, 1000};
     double roundTripSeconds = 3;
-};
-
-// The program's dialogs, answered at once; a message in the middle of a benchmark is printed, as it spoils it.
-class QuietDialogs final : public Dialogs {
-public:
-    int shown = 0;
-    void message(const std::string& text) override {
-        ++shown;
-        std::fprintf(stderr, "message box: %s\n", text.c_str());
-    }
-    void showOpenPortError() override {
-        ++shown;
-        std::fprintf(stderr, "the open-the-port picture was shown\n");
-    }
-    SaveAnswer askSaveChanges() override { return SaveAnswer::No; }
-    std::optional<std::string> chooseCommandFile() override { return std::nullopt; }
-    void showInfo() override {}
 };
 
 // The production port, with the moment of every write noted.
@@ -75,6 +60,13 @@ public:
     }
     void purge() override { port_.purge(); }
     void close() override { port_.close(); }
+    // The window relies on these as on the production port: writes that drain, and reads that wake it.
+    std::uint64_t bytesToWrite() override { return port_.bytesToWrite(); }
+    void setBytesWrittenListener(std::function<void(std::uint64_t)> written) override {
+        port_.setBytesWrittenListener(std::move(written));
+    }
+    void purgeInput() override { port_.purgeInput(); }
+    bool setReadNotify(std::function<void()> notify) override { return port_.setReadNotify(std::move(notify)); }
     SerialErrorKind lastErrorKind() const override { return port_.lastErrorKind(); }
     std::string lastErrorText() const override { return port_.lastErrorText(); }
 

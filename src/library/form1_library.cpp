@@ -2,6 +2,7 @@
 // and paging of lists.
 
 #include "app/form1.h"
+#include "library/typing_limit.h"
 
 #include "common/cp1251.h"
 #include "common/dialogs.h"
@@ -36,14 +37,6 @@ public:
 private:
     std::function<void()> action_;
 };
-
-// The typing limit applies to the keyboard and to paste only: a longer stored text (a file written elsewhere) is
-// shown and kept whole, since QLineEdit's limit also cuts text set by the program.
-void ShowInEdit(QLineEdit* edit, const QString& text, int typingLimit) {
-    edit->setMaxLength(32767);
-    edit->setText(text);
-    edit->setMaxLength(std::max(typingLimit, static_cast<int>(text.size())));
-}
 
 // A button caption shows an ampersand as itself, not as the mark of a shortcut key.
 QString Caption(QString text) {
@@ -118,12 +111,12 @@ void TForm1::ReadListCmd(int list) {
             w->setToolTip(names ? line : name);
         }
         button->setText(Caption(names ? name : line));
-        ShowInEdit(edit, names ? name : line, limit);
+        SetTextKeepingLong(edit, names ? name : line, limit);
     }
     if (rec.listName().empty()) rec.setListName("[" + std::to_string(list) + "]");
     const QString listName = FromCp1251(rec.listName());
     STListName->setText(listName);
-    ShowInEdit(ListNameEDT, listName, kListNameTypingLimit);
+    SetTextKeepingLong(ListNameEDT, listName, kListNameTypingLimit);
     CBLists->clear();
     QStringList all;
     for (int i = 1; i <= kCmdLists; ++i)
