@@ -4,6 +4,7 @@
 #include "app/appearance.h"
 #include "app/form1.h"
 #include "app/updown.h"
+#include "receive/log_scroll_bar.h"
 #include "serial/port_box.h"
 #include "transmit/checksum.h"
 
@@ -76,6 +77,7 @@ void TForm1::BuildDesign() {
     MainWindow = Make<QPlainTextEdit>(client, "MainWindow", {4, 28, 937, 382});
     MainWindow->setReadOnly(true);
     MainWindow->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    MainWindow->setVerticalScrollBar(new LogScrollBar(Qt::Vertical));
     MainWindow->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     MainWindow->setUndoRedoEnabled(false);
     QFont logFont = DesignFont(11);

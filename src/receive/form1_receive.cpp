@@ -3,6 +3,7 @@
 #include "app/form1.h"
 
 #include "app/appearance.h"
+#include "receive/log_scroll_bar.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -11,7 +12,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QAbstractTextDocumentLayout>
+#include <QSignalBlocker>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 
 #include <algorithm>
@@ -100,13 +105,29 @@ void TForm1::FlushLogView() {
     if (!logView_.hasPending()) return;
     QScrollBar* bar = MainWindow->verticalScrollBar();
     const bool following = bar->value() == bar->maximum(); // a user who scrolled back keeps his place
-    QTextCursor end(MainWindow->document());
+    const HeldScrollBar held(bar);                          // the new range and the new end, judged as one
+    QTextDocument* doc = MainWindow->document();
+    QAbstractTextDocumentLayout* layout = doc->documentLayout();
+    const bool wasEmpty = doc->isEmpty();
+    const int firstNew = wasEmpty ? 0 : doc->blockCount();
+    QTextCursor end(doc);
     end.movePosition(QTextCursor::End);
-    end.beginEditBlock(); // one change for the view to lay out, not two
-    // Each batch starts a line of its own, as each entry does within the batch.
-    if (!MainWindow->document()->isEmpty()) end.insertBlock();
-    end.insertText(FromCp1251(logView_.pending()));
-    end.endEditBlock();
+    {
+        // A change of several lines has the view repaint everything it shows, though the lines it shows stay as
+        // they are; held back here, and the view is told only what is new, as QPlainTextEdit::appendPlainText does
+        // for its scroll range.
+        const QSignalBlocker quiet(layout);
+        end.beginEditBlock();
+        // Each batch starts a line of its own, as each entry does within the batch.
+        if (!wasEmpty) end.insertBlock();
+        end.insertText(FromCp1251(logView_.pending()));
+        end.endEditBlock();
+    }
+    emit layout->documentSizeChanged(layout->documentSize());
+    QTextCursor first(doc->findBlockByNumber(firstNew));
+    QWidget* viewport = MainWindow->viewport();
+    const int top = std::max(0, MainWindow->cursorRect(first).top());
+    if (top < viewport->height()) viewport->update(0, top, viewport->width(), viewport->height() - top);
     logView_.clearPending();
     housekeeping_.noteDrawn(svc_.clock.monotonicMs());
     if (following) bar->setValue(bar->maximum());

@@ -79,9 +79,9 @@ bool QtSerialDevice::failFromPort() {
     return fail(kind == SerialErrorKind::None ? SerialErrorKind::System : kind, port_->errorString().toStdString());
 }
 
-bool QtSerialDevice::releaseIfGone() {
+bool QtSerialDevice::releaseIfGone(bool* input) {
     if (!port_->isOpen()) return false;
-    const serial_platform::Outcome present = serial_platform::CheckPresent(*port_);
+    const serial_platform::Outcome present = serial_platform::CheckPresent(*port_, input);
     if (present.ok()) return false;
     port_->close();
     toReport_ = 0;
@@ -141,10 +141,15 @@ std::uint32_t QtSerialDevice::bytesWaiting() {
     // With a queue's worth already taken from the system, neither the system nor the hang-up check is asked: in a
     // flood this is called for every buffer, and each poll of a pseudo-terminal waits for its kernel worker.
     if (port_->bytesAvailable() < inQueue_) {
-        if (releaseIfGone()) return 0;
+        bool input = true;
+        if (releaseIfGone(&input)) return 0;
         // The event loop may not have run since the bytes arrived: take what the system holds, without waiting.
-        for (int pull = 0; pull < kMaxPullsPerCall && port_->bytesAvailable() < inQueue_; ++pull)
+        // Only while it holds something: a pull that finds nothing sets and clears an error, and each of those
+        // changes is a queued signal the event loop has to handle.
+        for (int pull = 0; input && pull < kMaxPullsPerCall && port_->bytesAvailable() < inQueue_; ++pull) {
             if (!port_->waitForReadyRead(0)) break;
+            if (!serial_platform::CheckPresent(*port_, &input).ok()) break; // told at the next call
+        }
         if (port_->error() == QSerialPort::TimeoutError) port_->clearError();
     }
     return static_cast<std::uint32_t>(

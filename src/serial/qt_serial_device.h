@@ -46,7 +46,7 @@ public:
 private:
     bool fail(SerialErrorKind kind, std::string text);
     bool failFromPort();
-    bool releaseIfGone();
+    bool releaseIfGone(bool* input = nullptr);
 
     std::unique_ptr<QSerialPort> port_;
     std::function<void()> readNotify_;

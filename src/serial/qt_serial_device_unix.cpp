@@ -21,13 +21,14 @@ Outcome SystemError(int error) {
 }
 
 // A device that went away (an unplugged adapter, the other side of a pseudo-terminal closed) reports hang-up or an
-// error on its descriptor, even where its attributes can still be set.
-bool HungUp(int fd) {
-    pollfd p{fd, 0, 0};
+// error on its descriptor, even where its attributes can still be set. The same look tells of bytes to read.
+bool HungUp(int fd, bool* input = nullptr) {
+    pollfd p{fd, static_cast<short>(input ? POLLIN : 0), 0};
     int r;
     do
         r = ::poll(&p, 1, 0);
     while (r < 0 && errno == EINTR);
+    if (input) *input = r > 0 && (p.revents & POLLIN) != 0;
     return r < 0 || (r > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0);
 }
 
@@ -38,8 +39,8 @@ bool IsPseudoTerminal(int fd) {
 
 } // namespace
 
-Outcome CheckPresent(QSerialPort& port) {
-    if (HungUp(static_cast<int>(port.handle()))) return SystemError(EIO);
+Outcome CheckPresent(QSerialPort& port, bool* input) {
+    if (HungUp(static_cast<int>(port.handle()), input)) return SystemError(EIO);
     return {};
 }
 

@@ -23,7 +23,8 @@ QSerialPort::StopBits StopBitsOf(std::uint8_t code) {
 } // namespace
 
 // Qt reports a removed device as a resource error.
-Outcome CheckPresent(QSerialPort& port) {
+Outcome CheckPresent(QSerialPort& port, bool* input) {
+    if (input) *input = true;
     if (port.error() == QSerialPort::ResourceError) return FromPort(port);
     return {};
 }

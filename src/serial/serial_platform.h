@@ -25,8 +25,9 @@ Outcome AfterOpen(QSerialPort& port);
 Outcome ApplyLineSettings(QSerialPort& port, const PortDcb& dcb);
 
 // Whether the device has gone away (unplugged, the other side of a pseudo-terminal closed), with the system's
-// reason; cheap, never waits.
-Outcome CheckPresent(QSerialPort& port);
+// reason; cheap, never waits. `input`, when given, tells whether the system holds received bytes that QSerialPort
+// has not taken in yet (true where the platform cannot tell).
+Outcome CheckPresent(QSerialPort& port, bool* input = nullptr);
 
 // Shared by the platform files.
 SerialErrorKind KindOf(QSerialPort::SerialPortError error);
