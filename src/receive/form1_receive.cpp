@@ -110,14 +110,14 @@ void TForm1::FlushLogView() {
     QAbstractTextDocumentLayout* layout = doc->documentLayout();
     const bool wasEmpty = doc->isEmpty();
     const int firstNew = wasEmpty ? 0 : doc->blockCount();
-    QTextCursor end(doc);
-    end.movePosition(QTextCursor::End);
     {
         // A change of several lines has the view repaint everything it shows, though the lines it shows stay as
         // they are; held back here, and the view is told only what is new, as QPlainTextEdit::appendPlainText does
         // for its scroll range.
         const QSignalBlocker quiet(layout);
-        end.beginEditBlock();
+        QTextCursor end(doc);
+        end.beginEditBlock(); // first: a cursor moved outside an edit lays out its line to know its place
+        end.movePosition(QTextCursor::End);
         // Each batch starts a line of its own, as each entry does within the batch.
         if (!wasEmpty) end.insertBlock();
         end.insertText(FromCp1251(logView_.pending()));

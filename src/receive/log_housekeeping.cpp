@@ -18,8 +18,11 @@ LogHousekeepingResult LogHousekeeping::tick(LogView& view, LogFile& file, const 
         view.clearDrawn();
         r.clearView = true;
     }
-    r.logCaptions = file.flushIfDue(clock.monotonicMs());
-    Bytes text = ClockLabelText(clock.localTime());
+    const std::int64_t now = clock.monotonicMs();
+    r.logCaptions = file.flushIfDue(now);
+    const LocalTime local = clock.localTime();
+    nextSecondMs_ = now + 1000 - local.msec;
+    Bytes text = ClockLabelText(local);
     if (text != lastClock_) {
         lastClock_ = text;
         r.clockChanged = true;
@@ -31,7 +34,8 @@ LogHousekeepingResult LogHousekeeping::tick(LogView& view, LogFile& file, const 
 std::int64_t LogHousekeeping::msUntilDue(const LogView& view, const LogFile& file, const Clock& clock,
                                          bool moreToDraw) const {
     const std::int64_t now = clock.monotonicMs();
-    std::int64_t due = 1000 - clock.localTime().msec; // the label's next second
+    // The label's next second, as the last tick saw the local clock: reading it costs more than the rest of this.
+    std::int64_t due = nextSecondMs_ ? *nextSecondMs_ - now : 1000 - clock.localTime().msec;
     if (view.pending().size() >= LogPlacement::kDrawAtBytes)
         due = 0;
     else if (moreToDraw || view.hasPending() || view.overLimit())

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <utility>
 
 namespace trelvo {
@@ -67,6 +68,7 @@ public:
 
 private:
     Bytes lastClock_;
+    std::optional<std::int64_t> nextSecondMs_; // monotonic reading at which the clock label's next second begins
     std::int64_t lastDrawMs_ = std::numeric_limits<std::int64_t>::min() / 2;
 };
 

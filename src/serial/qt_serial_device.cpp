@@ -5,6 +5,7 @@
 #include <QSerialPort>
 
 #include <algorithm>
+#include <chrono>
 #include <limits>
 #include <utility>
 
@@ -29,6 +30,13 @@ namespace {
 
 // At most this many reads from the system per bytesWaiting() call; each takes what is there, none waits.
 constexpr int kMaxPullsPerCall = 16;
+
+// How long the system counts as empty after it was found so.
+constexpr auto kEmptyFor = std::chrono::microseconds(250);
+
+bool EmptiedRecently(std::chrono::steady_clock::time_point at) {
+    return std::chrono::steady_clock::now() - at < kEmptyFor;
+}
 
 } // namespace
 
@@ -56,6 +64,8 @@ QtSerialDevice::QtSerialDevice() : port_(std::make_unique<QSerialPort>()) {
         },
         Qt::QueuedConnection);
     QObject::connect(port_.get(), &QSerialPort::readyRead, port_.get(), [this] {
+        // Qt has just taken what the system held, unless its own buffer is full (then no look is made anyway).
+        emptiedAt_ = std::chrono::steady_clock::now();
         if (readNotify_) readNotify_();
     });
 }
@@ -140,7 +150,10 @@ std::uint32_t QtSerialDevice::bytesWaiting() {
     if (!port_->isOpen()) return 0;
     // With a queue's worth already taken from the system, neither the system nor the hang-up check is asked: in a
     // flood this is called for every buffer, and each poll of a pseudo-terminal waits for its kernel worker.
-    if (port_->bytesAvailable() < inQueue_) {
+    // Nor when the system was found empty a moment ago (by the read notification or by the last call): a look now
+    // could only find bytes that arrived since, and the next receive tick, a millisecond on at the soonest, finds
+    // those as well. The tick and the after-answer step each ask once per packet; each look is a poll.
+    if (port_->bytesAvailable() < inQueue_ && !EmptiedRecently(emptiedAt_)) {
         bool input = true;
         if (releaseIfGone(&input)) return 0;
         // The event loop may not have run since the bytes arrived: take what the system holds, without waiting.
@@ -151,6 +164,7 @@ std::uint32_t QtSerialDevice::bytesWaiting() {
             if (!serial_platform::CheckPresent(*port_, &input).ok()) break; // told at the next call
         }
         if (port_->error() == QSerialPort::TimeoutError) port_->clearError();
+        if (!input) emptiedAt_ = std::chrono::steady_clock::now();
     }
     return static_cast<std::uint32_t>(
         std::min<qint64>(port_->bytesAvailable(), std::numeric_limits<std::uint32_t>::max()));
