@@ -289,6 +289,7 @@ private:
     // The receive and housekeeping timers wake only for work (form1_receive.cpp).
     void StartReceiveTimers();
     void WakeRxTimer();
+    void RxDataArrived();
     void ScheduleRxTimer(bool keepPolling);
     void ScheduleHousekeeping();
     void ShowRxCaptions();

@@ -24,7 +24,7 @@
 namespace trelvo {
 
 void TForm1::StartReceiveTimers() {
-    rxWakeOnData_ = svc_.serial.setReadNotify([this] { WakeRxTimer(); });
+    rxWakeOnData_ = svc_.serial.setReadNotify([this] { RxDataArrived(); });
     if (!rxWakeOnData_) RxTimer->start(); // a port that cannot tell is polled every millisecond
     placement_.setWake([this] { ScheduleHousekeeping(); });
     CustomFunctions->setSingleShot(true); // each tick arms the next one for when there is work
@@ -34,6 +34,19 @@ void TForm1::StartReceiveTimers() {
 // Bytes have arrived: read them now, unless the tick is already running every millisecond.
 void TForm1::WakeRxTimer() {
     if (rxWakeOnData_ && (!RxTimer->isActive() || RxTimer->interval() > 1)) RxTimer->start(0);
+}
+
+// The port tells of new bytes. When no packet is open and they are too few to be cut for size, the tick that reads
+// them cannot end a packet, so it cannot place an entry nor open a window: RxTimer's tick runs here and now (unless
+// the timer is held), which spares the event loop a turn for every packet. Otherwise, and within a tick (whose own
+// look at the port tells of bytes too), the timer runs it.
+void TForm1::RxDataArrived() {
+    if (rxWakeOnData_ && !RxTimer->signalsBlocked() && !st.receive.RxBusy && st.port.PortOpen &&
+        st.receive.RxLen == 0 && svc_.serial.bytesWaiting() <= RxState::kCutAbove) {
+        RxTimerTimer();
+        return;
+    }
+    WakeRxTimer();
 }
 
 // The receive tick runs while it has work, with the same clock readings as a tick every millisecond: every

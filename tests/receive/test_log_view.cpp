@@ -127,7 +127,7 @@ TEST(LogView, DroppingThePendingTextInPlaceKeepsTheCount) {
 }
 
 // The housekeeping tick is armed for its next piece of work only: the clock label's next second, or the next
-// drawing, at most every 33 ms unless much text waits.
+// drawing, at most every 50 ms unless much text waits.
 TEST(LogHousekeeping, WakesOnlyForWork) {
     const struct {
         const char* name;
@@ -138,8 +138,8 @@ TEST(LogHousekeeping, WakesOnlyForWork) {
     } rows[] = {
         {"nothing to do: the clock label's next second", 0, 5, false, 955},
         {"entries waiting, never drawn", 1, -1, false, 0},
-        {"entries waiting, drawn 10 ms ago", 1, 10, false, 23},
-        {"receive figures waiting, drawn 40 ms ago", 0, 40, true, 0},
+        {"entries waiting, drawn 10 ms ago", 1, 10, false, 40},
+        {"receive figures waiting, drawn 50 ms ago", 0, 50, true, 0},
         {"much text waiting is drawn at once", LogPlacement::kDrawAtBytes, 0, false, 0},
     };
     for (const auto& r : rows) {
