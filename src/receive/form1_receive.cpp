@@ -122,7 +122,7 @@ void TForm1::FlushLogView() {
     QTextDocument* doc = MainWindow->document();
     QAbstractTextDocumentLayout* layout = doc->documentLayout();
     const bool wasEmpty = doc->isEmpty();
-    const int firstNew = wasEmpty ? 0 : doc->blockCount();
+    const bool fitted = bar->maximum() == 0; // the whole log is in view: the new lines show below it
     {
         // A change of several lines has the view repaint everything it shows, though the lines it shows stay as
         // they are; held back here, and the view is told only what is new, as QPlainTextEdit::appendPlainText does
@@ -137,10 +137,15 @@ void TForm1::FlushLogView() {
         end.endEditBlock();
     }
     emit layout->documentSizeChanged(layout->documentSize());
-    QTextCursor first(doc->findBlockByNumber(firstNew));
+    // Repainted: all of a log that was in view whole. Otherwise its end was at the bottom or below, and the new
+    // lines start in the last part-line of space at most: that band, which the scroll below moves up along with the
+    // new lines it brings in. (Asking where the new lines are would lay them out, in a flood mostly for nothing.)
     QWidget* viewport = MainWindow->viewport();
-    const int top = std::max(0, MainWindow->cursorRect(first).top());
-    if (top < viewport->height()) viewport->update(0, top, viewport->width(), viewport->height() - top);
+    const int band = 2 * MainWindow->fontMetrics().lineSpacing() + static_cast<int>(doc->documentMargin());
+    if (fitted)
+        viewport->update();
+    else
+        viewport->update(0, viewport->height() - band, viewport->width(), band);
     logView_.clearPending();
     housekeeping_.noteDrawn(svc_.clock.monotonicMs());
     if (following) bar->setValue(bar->maximum());

@@ -31,11 +31,11 @@ namespace {
 // At most this many reads from the system per bytesWaiting() call; each takes what is there, none waits.
 constexpr int kMaxPullsPerCall = 16;
 
-// How long the system counts as empty after it was found so.
-constexpr auto kEmptyFor = std::chrono::microseconds(250);
+// How long a line found idle counts as idle.
+constexpr auto kIdleFor = std::chrono::microseconds(250);
 
-bool EmptiedRecently(std::chrono::steady_clock::time_point at) {
-    return std::chrono::steady_clock::now() - at < kEmptyFor;
+bool IdleRecently(std::chrono::steady_clock::time_point at) {
+    return std::chrono::steady_clock::now() - at < kIdleFor;
 }
 
 } // namespace
@@ -64,8 +64,6 @@ QtSerialDevice::QtSerialDevice() : port_(std::make_unique<QSerialPort>()) {
         },
         Qt::QueuedConnection);
     QObject::connect(port_.get(), &QSerialPort::readyRead, port_.get(), [this] {
-        // Qt has just taken what the system held, unless its own buffer is full (then no look is made anyway).
-        emptiedAt_ = std::chrono::steady_clock::now();
         if (readNotify_) readNotify_();
     });
 }
@@ -150,12 +148,14 @@ std::uint32_t QtSerialDevice::bytesWaiting() {
     if (!port_->isOpen()) return 0;
     // With a queue's worth already taken from the system, neither the system nor the hang-up check is asked: in a
     // flood this is called for every buffer, and each poll of a pseudo-terminal waits for its kernel worker.
-    // Nor when the system was found empty a moment ago (by the read notification or by the last call): a look now
-    // could only find bytes that arrived since, and the next receive tick, a millisecond on at the soonest, finds
-    // those as well. The tick and the after-answer step each ask once per packet; each look is a poll.
-    if (port_->bytesAvailable() < inQueue_ && !EmptiedRecently(emptiedAt_)) {
+    // Nor when a look found the line idle a moment ago: a look now could only find bytes that arrived since, and the
+    // next receive tick, a millisecond on at the soonest, finds those as well. The window, the tick and the
+    // after-answer step each ask once per packet; each look is a poll. (A line that had input at the last look is
+    // looked at every time: in a flood the system refills within microseconds.)
+    if (port_->bytesAvailable() < inQueue_ && !IdleRecently(idleAt_)) {
         bool input = true;
         if (releaseIfGone(&input)) return 0;
+        if (!input) idleAt_ = std::chrono::steady_clock::now();
         // The event loop may not have run since the bytes arrived: take what the system holds, without waiting.
         // Only while it holds something: a pull that finds nothing sets and clears an error, and each of those
         // changes is a queued signal the event loop has to handle.
@@ -164,7 +164,6 @@ std::uint32_t QtSerialDevice::bytesWaiting() {
             if (!serial_platform::CheckPresent(*port_, &input).ok()) break; // told at the next call
         }
         if (port_->error() == QSerialPort::TimeoutError) port_->clearError();
-        if (!input) emptiedAt_ = std::chrono::steady_clock::now();
     }
     return static_cast<std::uint32_t>(
         std::min<qint64>(port_->bytesAvailable(), std::numeric_limits<std::uint32_t>::max()));

@@ -51,7 +51,7 @@ private:
 
     std::unique_ptr<QSerialPort> port_;
     std::function<void()> readNotify_;
-    std::chrono::steady_clock::time_point emptiedAt_; // when the system was last found to hold no more input
+    std::chrono::steady_clock::time_point idleAt_; // when a look last found the system holding no input at all
     std::uint32_t inQueue_ = 2048;
     bool gone_ = false; // released because the device went away; calls fail with goneReason_ until the next open
     std::string goneReason_;

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QRadioButton>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -122,6 +123,30 @@ private slots:
         w.housekeeping();
         QCOMPARE(w.shown(), QStringLiteral("A\nB\nC\nD\nE"));
         QCOMPARE(w.lines(), 5);
+    }
+
+    // The view repaints only what a drawing changes; what is on screen must still be what a fresh paint shows, for a
+    // short log, one that follows its end a line or a screenful at a time, and one read back while lines arrive.
+    void theScreenShowsWhatAFreshPaintShows() {
+        ReceiveWindow w;
+        w.f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w.f));
+        QWidget* view = w.f.MainWindow->viewport();
+        const auto onScreen = [&] {
+            QCoreApplication::processEvents(); // the paint of the last drawing
+            const QPoint at = view->mapTo(&w.f, QPoint(0, 0));
+            return w.f.screen()->grabWindow(w.f.winId()).toImage().copy(QRect(at, view->size())).convertToFormat(
+                QImage::Format_RGB32);
+        };
+        const auto fresh = [&] { return view->grab().toImage().convertToFormat(QImage::Format_RGB32); };
+        const int batches[] = {1, 2, 5, 30, 1, 3, 60, 1};
+        for (int b = 0; b < 8; ++b) {
+            if (b == 6) w.f.MainWindow->verticalScrollBar()->setValue(10); // read back
+            for (int i = 0; i < batches[b]; ++i)
+                w.packet("line " + std::to_string(b) + "." + std::to_string(i) + "\r");
+            w.housekeeping();
+            QVERIFY2(onScreen() == fresh(), qPrintable(QStringLiteral("after batch %1").arg(b)));
+        }
     }
 
     void theLogFollowsNewEntriesUnlessScrolledBack() {
