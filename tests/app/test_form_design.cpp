@@ -199,9 +199,6 @@ private slots:
         QVERIFY(f.StartStop->font().bold());
         QCOMPARE(f.STListName->font().pixelSize(), 24);
         QCOMPARE(f.CBLists->font().pixelSize(), 20);
-        QVERIFY(f.HelpTexts[1]->font().bold());
-        QVERIFY(!f.HelpTexts[2]->font().bold());
-        QVERIFY(f.HelpTexts[1]->alignment() & Qt::AlignHCenter);
         QCOMPARE(Background(f.HelpTexts[5]), QColor(255, 251, 240));
         QCOMPARE(Background(f.StaticText1), QColor(255, 255, 0));
         QCOMPARE(Background(f.MainWindow), BtnFaceColor());
