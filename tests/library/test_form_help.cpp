@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QtTest>
@@ -23,14 +22,6 @@ QStringList HelpArea(const TForm1& f) {
     for (int i = 1; i <= 12; ++i)
         lines << f.HelpTexts[i]->text();
     return lines;
-}
-
-// A pointer move as the platform delivers it: to the widget under the pointer, then to the parents that track
-// the mouse while the widgets below ignore it.
-void MovePointer(QWidget* w, QPoint at) {
-    QMouseEvent move(QEvent::MouseMove, QPointF(at), QPointF(w->mapToGlobal(at)), Qt::NoButton, Qt::NoButton,
-                     Qt::NoModifier);
-    QApplication::sendEvent(w, &move);
 }
 
 } // namespace

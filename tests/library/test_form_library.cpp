@@ -113,17 +113,12 @@ private slots:
     }
 
     void commandButtonSendsOrFillsTheCommandLine() {
-        FormFixture fx(false);
-        fx.ports.names = {"/dev/ttyUSB0"};
-        fx.build();
-        TForm1& f = *fx.form;
-        f.BTConnect->click();
+        FormFixture fx;
+        TForm1& f = fx.connect();
         f.SetCmdLine(1, 9, "ATI");
         f.SetCmdName(1, 9, "info");
         f.ReadListCmd(1);
-        f.show();
-        f.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&f));
+        QVERIFY(ShowActive(f));
         f.CmdButtons[9]->click();
         QCOMPARE(f.MainStrCmd->text(), QStringLiteral("ATI"));
         QCOMPARE(fx.serial.written, std::string());
