@@ -111,16 +111,6 @@ TEST_F(AppE2E, ACommandButtonOnSelectionPutsItsCommandOnTheLine) {
     EXPECT_EQ(vdev->received(), "AT+GMR\r");
 }
 
-TEST_F(AppE2E, APortPathTypedIntoThePortBoxOpens) {
-    form->ComPort->setCurrentIndex(-1); // no entry chosen: only the typed name can open the device
-    form->ComPort->setEditText(QString::fromStdString(vdev->slavePath())); // /dev/pts/N, not in the list
-    ASSERT_NO_FATAL_FAILURE(Connect());
-    Type(QStringLiteral("AT"), QStringLiteral("$0D"));
-    form->ButtonSend->click();
-    ASSERT_TRUE(test::RunUntilReceived(vdev.device(), 3));
-    EXPECT_EQ(vdev->received(), "AT\r");
-}
-
 // Bytes that arrived but were not read yet are thrown away by the next send: they never reach the log.
 TEST_F(AppE2E, ASendPurgesUnreadBytes) {
     ASSERT_NO_FATAL_FAILURE(Connect());
@@ -191,19 +181,6 @@ TEST_F(AppE2E, AVanishedDeviceTurnsRedAndWithAutoConnectComesBackAndGetsTheLine)
     EXPECT_EQ(Background(form->ComPort), colors::Lime);
     EXPECT_TRUE(form->st.port.PortOpen);
     EXPECT_EQ(form->BTConnect->text(), QStringLiteral("Disconnect"));
-    EXPECT_TRUE(dialogs.messages.empty());
-}
-
-TEST_F(AppE2E, AVanishedDeviceWithAutoConnectWaitsYellow) {
-    form->AutoConnect->setChecked(true);
-    ASSERT_NO_FATAL_FAILURE(Connect());
-    vdev->vanish();
-    ASSERT_TRUE(ComPortTurns(colors::Yellow));
-    EXPECT_FALSE(form->st.port.PortOpen);
-    EXPECT_EQ(form->BTConnect->text(), QStringLiteral("Disconnect"));
-    form->MainStrCmd->setText(QStringLiteral("AT"));
-    form->ButtonSend->click();
-    EXPECT_EQ(dialogs.openPortErrorShown, 1);
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
