@@ -135,24 +135,6 @@ private slots:
         QCOMPARE(w.f.st.receive.RenderedPackets, 4); // filtered or not, each packet was rendered
     }
 
-    void theTimeOutFramesThePackets() {
-        ReceiveWindow w;
-        for (int i = 0; i < 10; ++i)
-            w.f.TimeOutRx->press(true);
-        QCOMPARE(w.f.st.receive.RxTimeOutMs, 10);
-        w.arrive("AB");
-        w.tick(1);
-        w.arrive("CD");
-        w.tick(10); // bytes waiting: a tick that reads never ends the packet
-        w.tick(10); // 10 ms of silence is not more than 10
-        w.housekeeping();
-        QCOMPARE(w.shown(), QString());
-        w.tick(1);
-        w.housekeeping();
-        QCOMPARE(w.shown(), QStringLiteral("ABCD"));
-        QCOMPARE(w.f.LRead->text(), QStringLiteral("Read: 2"));
-    }
-
     void receiveCaptions() {
         ReceiveWindow w;
         w.fx.serial.queueLimit = 2048;
@@ -192,9 +174,6 @@ private slots:
         QTest::newRow("down right after start") << "d" << 0 << false;
         QTest::newRow("up once") << "u" << 1 << true;
         QTest::newRow("up and down again") << "ud" << 0 << true;
-        QTest::newRow("to 10, then down") << "uuuuuuuuuud" << 5 << true;
-        QTest::newRow("to 10, then up") << "uuuuuuuuuuu" << 15 << true;
-        QTest::newRow("from 5 up") << "uuuuuuuuuudu" << 6 << true;
     }
     void timeOutArrows() {
         QFETCH(QString, presses);
