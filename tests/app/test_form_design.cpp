@@ -3,16 +3,7 @@
 #include "support/form_fixture.h"
 
 #include <QAbstractButton>
-#include <QCheckBox>
 #include <QFrame>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QtTest>
 
 using namespace trelvo;
 using namespace trelvo::test;

@@ -2,16 +2,8 @@
 
 #include "support/form_fixture.h"
 
-#include <QComboBox>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QtTest>
 
 using namespace trelvo;
 using namespace trelvo::test;

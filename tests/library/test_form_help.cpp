@@ -4,13 +4,6 @@
 #include "support/form_fixture.h"
 
 #include <QAbstractScrollArea>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QtTest>
 
 using namespace trelvo;
 using namespace trelvo::test;

@@ -2,13 +2,6 @@
 
 #include "support/form_fixture.h"
 
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QtTest>
-
 using namespace trelvo;
 using namespace trelvo::test;
 

@@ -7,13 +7,6 @@
 #include "support/file_size_limit.h"
 #include "support/form_fixture.h"
 
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QtTest>
-
 using namespace trelvo;
 using namespace trelvo::test;
 

@@ -3,10 +3,6 @@
 #include "library/edit_help_form.h"
 #include "support/form_fixture.h"
 
-#include <QLabel>
-#include <QLineEdit>
-#include <QtTest>
-
 using namespace trelvo;
 using namespace trelvo::test;
 

@@ -4,18 +4,9 @@
 #include "app/updown.h"
 #include "support/form_fixture.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QFile>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
-#include <QtTest>
 
 #include <string>
 #include <vector>

@@ -4,11 +4,6 @@
 #include "support/form_fixture.h"
 
 #include <QAbstractItemView>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QtTest>
 
 using namespace trelvo;
 using namespace trelvo::test;

@@ -1,7 +1,7 @@
 #pragma once
 // The main window over test doubles, in a fresh temporary working directory that holds a sound command library
-// (remove it before `build` for a first start). The timers are stopped so that a
-// test drives every tick itself; `form` is built in the constructor unless told otherwise.
+// (remove it before `build` for a first start). The timers are stopped so that a test drives every tick itself;
+// `form` is built in the constructor unless told otherwise. The widget headers the window tests use come with it.
 
 #include "app/appearance.h"
 #include "app/form1.h"
@@ -12,14 +12,20 @@
 #include "sound_library.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
+#include <QtTest>
 
 #include <memory>
 

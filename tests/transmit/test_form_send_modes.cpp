@@ -3,16 +3,6 @@
 
 #include "support/form_fixture.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QFile>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QtTest>
-
 using namespace trelvo;
 using namespace trelvo::test;
 

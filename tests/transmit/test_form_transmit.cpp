@@ -3,16 +3,7 @@
 
 #include "support/form_fixture.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QSignalSpy>
-#include <QtTest>
 
 using namespace trelvo;
 using namespace trelvo::test;
