@@ -100,17 +100,6 @@ TEST_F(AppE2E, EchoAnswerFilterAndCounters) {
     EXPECT_EQ(vdev->received(), "AT\rAT\rATI\r");
 }
 
-TEST_F(AppE2E, ACommandButtonOnSelectionPutsItsCommandOnTheLine) {
-    ASSERT_NO_FATAL_FAILURE(Connect());
-    form->SetCmdLine(1, 17, "AT+GMR");
-    form->ReadListCmd(1);
-    form->AddStrCmd->setText(QStringLiteral("$0D"));
-    form->RBSel->click();
-    form->CmdButtons[17]->click();
-    ASSERT_TRUE(test::RunUntilReceived(vdev.device(), 7)) << "got " << vdev->received().size() << " bytes";
-    EXPECT_EQ(vdev->received(), "AT+GMR\r");
-}
-
 // Bytes that arrived but were not read yet are thrown away by the next send: they never reach the log.
 TEST_F(AppE2E, ASendPurgesUnreadBytes) {
     ASSERT_NO_FATAL_FAILURE(Connect());
