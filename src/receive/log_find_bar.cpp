@@ -15,6 +15,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <limits>
 
 namespace trelvo {
 namespace {
@@ -209,6 +210,7 @@ void LogFindBar::refresh() {
     const LogFindQuery q = query();
     if (current_.isNull() || current_.document() != v->document() || !IsMatch(current_, q)) current_ = QTextCursor();
     QList<QTextCursor> found;
+    markedEnd_ = std::numeric_limits<int>::max(); // nothing to find: no change of the text matters
     if (!q.text.isEmpty()) {
         const QTextBlock first = firstVisible();
         const QTextBlock last = lastVisible();
@@ -216,6 +218,7 @@ void LogFindBar::refresh() {
         QTextBlock belowEnd = last;
         for (int i = 0; i < kMarginLines && belowEnd.next().isValid(); ++i)
             belowEnd = belowEnd.next();
+        markedEnd_ = belowEnd.position() + belowEnd.length() - 1;
         if (belowEnd != last) found += MatchesInLines(last.next(), belowEnd, q, kMaxMarks - int(found.size()));
         QTextBlock aboveStart = first;
         for (int i = 0; i < kMarginLines && aboveStart.previous().isValid(); ++i)
@@ -239,6 +242,10 @@ void LogFindBar::scheduleRefresh() {
     if (!isHidden() && !refresh_.isActive()) refresh_.start();
 }
 
+void LogFindBar::textChanged(int position, int removed) {
+    if (removed > 0 || position <= markedEnd_) scheduleRefresh();
+}
+
 void LogFindBar::watch(QPlainTextEdit* v) {
     if (watched_ == v) return;
     refresh_.stop();
@@ -255,7 +262,8 @@ void LogFindBar::watch(QPlainTextEdit* v) {
     // Both views: pausing shows the one and hides the other.
     live_->installEventFilter(this);
     paused_->installEventFilter(this);
-    links_ << connect(v->document(), &QTextDocument::contentsChanged, this, &LogFindBar::scheduleRefresh);
+    links_ << connect(v->document(), &QTextDocument::contentsChange, this,
+                      [this](int position, int removed, int) { textChanged(position, removed); });
     links_ << connect(v->verticalScrollBar(), &QScrollBar::valueChanged, this, &LogFindBar::scheduleRefresh);
 }
 

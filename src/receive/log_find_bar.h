@@ -27,9 +27,9 @@ public:
     LogFindBar(QPlainTextEdit* live, QPlainTextEdit* paused, QWidget* window);
 
     // Most matches marked at once; the visible lines come first.
-    static constexpr int kMaxMarks = 1000;
+    static constexpr int kMaxMarks = 300;
     // Lines above and below the visible ones whose matches are marked too, so that scrolling shows them at once.
-    static constexpr int kMarginLines = 100;
+    static constexpr int kMarginLines = 50;
 
     void open();
     void closeBar();
@@ -61,6 +61,8 @@ private:
     // Follows `v`'s text, scrolling, size and the switch between the views; nullptr stops following.
     void watch(QPlainTextEdit* v);
     void scheduleRefresh();
+    // A change of the text: appending past the marked lines (the log growing while read back) needs nothing.
+    void textChanged(int position, int removed);
     void place();
     // The first and the last line on screen.
     QTextBlock firstVisible() const;
@@ -71,6 +73,7 @@ private:
     QPlainTextEdit* watched_ = nullptr;
     QList<QMetaObject::Connection> links_;
     QTextCursor current_;
+    int markedEnd_ = 0; // end of the last line whose matches are marked
     QPointer<QWidget> returnFocus_;
     QTimer refresh_;
 };
