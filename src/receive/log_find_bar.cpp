@@ -209,23 +209,7 @@ void LogFindBar::refresh() {
     }
     const LogFindQuery q = query();
     if (current_.isNull() || current_.document() != v->document() || !IsMatch(current_, q)) current_ = QTextCursor();
-    QList<QTextCursor> found;
-    markedEnd_ = std::numeric_limits<int>::max(); // nothing to find: no change of the text matters
-    if (!q.text.isEmpty()) {
-        const QTextBlock first = firstVisible();
-        const QTextBlock last = lastVisible();
-        found = MatchesInLines(first, last, q, kMaxMarks);
-        QTextBlock belowEnd = last;
-        for (int i = 0; i < kMarginLines && belowEnd.next().isValid(); ++i)
-            belowEnd = belowEnd.next();
-        markedEnd_ = belowEnd.position() + belowEnd.length() - 1;
-        if (belowEnd != last) found += MatchesInLines(last.next(), belowEnd, q, kMaxMarks - int(found.size()));
-        QTextBlock aboveStart = first;
-        for (int i = 0; i < kMarginLines && aboveStart.previous().isValid(); ++i)
-            aboveStart = aboveStart.previous();
-        if (aboveStart != first)
-            found += MatchesInLines(aboveStart, first.previous(), q, kMaxMarks - int(found.size()));
-    }
+    const QList<QTextCursor> found = matchesNearView(q);
     static const QColor kMatch(255, 240, 120);
     static const QColor kCurrent(255, 150, 50);
     QList<QTextEdit::ExtraSelection> marks;
@@ -236,6 +220,25 @@ void LogFindBar::refresh() {
     v->setExtraSelections(marks);
     // Entries that came in since may hold the text now.
     if (!marks.isEmpty() && status->text() == U(kNotFound)) setStatus({});
+}
+
+QList<QTextCursor> LogFindBar::matchesNearView(const LogFindQuery& q) {
+    markedEnd_ = std::numeric_limits<int>::max(); // nothing to find: no change of the text matters
+    if (q.text.isEmpty()) return {};
+    // The visible lines first, so that a crowded margin never crowds them out.
+    const QTextBlock first = firstVisible();
+    const QTextBlock last = lastVisible();
+    QList<QTextCursor> found = MatchesInLines(first, last, q, kMaxMarks);
+    QTextBlock belowEnd = last;
+    for (int i = 0; i < kMarginLines && belowEnd.next().isValid(); ++i)
+        belowEnd = belowEnd.next();
+    markedEnd_ = belowEnd.position() + belowEnd.length() - 1;
+    if (belowEnd != last) found += MatchesInLines(last.next(), belowEnd, q, kMaxMarks - int(found.size()));
+    QTextBlock aboveStart = first;
+    for (int i = 0; i < kMarginLines && aboveStart.previous().isValid(); ++i)
+        aboveStart = aboveStart.previous();
+    if (aboveStart != first) found += MatchesInLines(aboveStart, first.previous(), q, kMaxMarks - int(found.size()));
+    return found;
 }
 
 void LogFindBar::scheduleRefresh() {

@@ -61,6 +61,8 @@ private:
     // Follows `v`'s text, scrolling, size and the switch between the views; nullptr stops following.
     void watch(QPlainTextEdit* v);
     void scheduleRefresh();
+    // The matches in the visible lines and kMarginLines around them, at most kMaxMarks.
+    QList<QTextCursor> matchesNearView(const LogFindQuery& q);
     // A change of the text: appending past the marked lines (the log growing while read back) needs nothing.
     void textChanged(int position, int removed);
     void place();

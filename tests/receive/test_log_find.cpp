@@ -136,26 +136,24 @@ private slots:
 
         // Paused, the snapshot is searched; resumed, the log again.
         QTest::keyClick(f.MainWindow, Qt::Key_F, Qt::ControlModifier);
+        QVERIFY(!f.MainWindow->extraSelections().isEmpty());
         f.StartStopClick();
-        bar.refresh();
         QCOMPARE(bar.view(), f.SecondWindow);
-        QVERIFY(f.MainWindow->extraSelections().isEmpty());
+        QTRY_VERIFY(f.MainWindow->extraSelections().isEmpty());
         bar.findText->setText(QStringLiteral("STOP"));
         bar.findNext();
         QCOMPARE(bar.currentMatch().blockNumber(), 5001);
         QCOMPARE(f.SecondWindow->extraSelections().size(), 1);
         f.StartStopClick();
-        bar.refresh();
-        QVERIFY(f.SecondWindow->extraSelections().isEmpty());
-        QVERIFY(bar.currentMatch().isNull());
+        QTRY_VERIFY(bar.currentMatch().isNull());
+        QCOMPARE(bar.view(), f.MainWindow);
 
         // Clear drops the current match; entries drawn while the bar is open are marked.
         bar.findText->setText(QStringLiteral("error"));
         bar.findNext();
         QVERIFY(!bar.currentMatch().isNull());
         f.BTLogClick();
-        bar.refresh();
-        QVERIFY(bar.currentMatch().isNull());
+        QTRY_VERIFY(bar.currentMatch().isNull());
         f.MainWindow->appendPlainText(QStringLiteral("new ERROR"));
         QTRY_COMPARE(f.MainWindow->extraSelections().size(), 1); // lazily, after the drawing
     }
