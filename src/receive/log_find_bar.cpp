@@ -206,9 +206,13 @@ void LogFindBar::refresh() {
         watch(v);
         place();
         current_ = QTextCursor();
+        setStatus({});
     }
     const LogFindQuery q = query();
-    if (current_.isNull() || current_.document() != v->document() || !IsMatch(current_, q)) current_ = QTextCursor();
+    if (!current_.isNull() && (current_.document() != v->document() || !IsMatch(current_, q))) {
+        current_ = QTextCursor(); // cleared with the log, or the other view
+        if (status->text() != U(kNotFound)) setStatus({});
+    }
     const QList<QTextCursor> found = matchesNearView(q);
     static const QColor kMatch(255, 240, 120);
     static const QColor kCurrent(255, 150, 50);
