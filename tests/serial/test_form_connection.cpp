@@ -260,18 +260,6 @@ private slots:
         QCOMPARE(Messages(fx.dialogs), messages);
         QCOMPARE(fx.ports.scans, 2);
     }
-
-    // After the fallback nothing is selected, so a connect asks for a port first.
-    void connectAfterAnEmptyRescanAsksForAPort() {
-        FormFixture fx;
-        TForm1& f = *fx.form;
-        f.BTRescan->click();
-        fx.dialogs.messages.clear();
-        f.BTConnect->click();
-        QCOMPARE(Messages(fx.dialogs), QStringList{"Выбери порт!"});
-        QCOMPARE(f.BTConnect->text(), QStringLiteral("Connect"));
-        QVERIFY(f.BTConnect->isEnabled());
-    }
 };
 
 QTEST_MAIN(TestFormConnection)
