@@ -143,16 +143,6 @@ private slots:
                                                                  "AT"));
         QCOMPARE(ReadFile(log), QByteArray("AT\r\r\n"));
     }
-
-    void closeWhileRecordingClosesTheLogFile() {
-        FormFixture fx;
-        fx.form->StartLogClick();
-        const QString name = QStringLiteral("LOG_2024 3 5 9 7 3.txt");
-        QVERIFY(QFile::exists(fx.path(name)));
-        fx.form->SendPortData(QStringLiteral("x")); // port closed: nothing logged
-        QVERIFY(fx.form->close());
-        QCOMPARE(ReadFile(fx.path(name)), QByteArray());
-    }
 };
 
 QTEST_MAIN(TestFormStartup)
