@@ -58,10 +58,8 @@ private slots:
             QTest::newRow(name) << hex << time << bytes << shown;
         };
         row("ASCII O K CR LF", false, false, "OK\r\n", "OK");
-        row("ASCII A CR B CR LF: two lines", false, false, "A\rB\r\n", "A\nB");
         row("ASCII LF only: no entry", false, false, "\n\n", "");
         row("ASCII CP1251 letters", false, false, "\xC0\xE0\xA8\r", QStringLiteral(u"\u0410\u0430\u0401"));
-        row("HEX 00 01 0D", true, false, QByteArray("\x00\x01\x0D", 3), "00 01 0D");
         row("HEX LF only is an entry", true, false, "\n", "0A");
         row("ASCII with time", false, true, "OK\r\n", " [ 09:07:03:045 < ] OK");
     }
