@@ -88,6 +88,15 @@ private slots:
         f.st.send.FileMode = false;
         f.STListNameDblClick();
         QVERIFY(f.CBLists->isVisibleTo(&f) && !f.STListName->isVisibleTo(&f));
+        // a real double click: the first press opens the drop-down, which takes the second press over the box
+        ShowActive(f);
+        QTest::mousePress(f.CBLists, Qt::LeftButton);
+        QWidget* popup = f.CBLists->view()->window();
+        QTRY_VERIFY(popup->isVisible());
+        QWidget* list = f.CBLists->view()->viewport();
+        QTest::mousePress(list, Qt::LeftButton, {}, list->mapFromGlobal(f.CBLists->mapToGlobal(QPoint(20, 10))));
+        QVERIFY(!popup->isVisible() && f.STListName->isVisibleTo(&f));
+        QCOMPARE(f.GetCurrentList(), 1);
     }
 
     void clearingAListEmptiesItWithoutAQuestion() {
