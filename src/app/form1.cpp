@@ -5,6 +5,7 @@
 #include "app/appearance.h"
 #include "app/updown.h"
 #include "common/dialogs.h"
+#include "receive/log_find_bar.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -31,6 +32,7 @@ void TForm1::SetTag(QObject* control, int tag) { control->setProperty(kTag, tag)
 
 TForm1::TForm1(Services services, QWidget* parent) : QMainWindow(parent), svc_(services) {
     BuildDesign();
+    FindBar = new LogFindBar(MainWindow, SecondWindow, this);
     connection_.setViewListener([this](const ConnectionView& view) { ShowConnection(view); });
     if (const QScreen* screen = QApplication::primaryScreen()) {
         QRect frame(0, 0, 960, 797);

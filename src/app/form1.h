@@ -31,6 +31,7 @@ namespace trelvo {
 
 class Clock;
 class Dialogs;
+class LogFindBar;
 class PortLister;
 class SerialDevice;
 class UpDown;
@@ -71,6 +72,7 @@ public:
     // ---- log views
     QPlainTextEdit* MainWindow;
     QPlainTextEdit* SecondWindow;
+    LogFindBar* FindBar; // Ctrl+F: finds text in the log view on screen
 
     // ---- mode panel
     QFrame* LogPanel;

@@ -7,10 +7,14 @@
 #include "common/cp1251.h"
 #include "common/dialogs.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -36,6 +40,42 @@ public:
 
 private:
     std::function<void()> action_;
+};
+
+// A double click on the list selector: its first press opens the drop-down list, which then takes the second press
+// (the combo box never sees a double click). A second press over the box within the double-click time closes the
+// list and counts as the double click; the choice of list stays as it was.
+class ComboDoubleClickFilter : public QObject {
+public:
+    ComboDoubleClickFilter(QComboBox* box, std::function<void()> action)
+        : QObject(box), box_(box), action_(std::move(action)) {
+        box_->installEventFilter(this);
+        QAbstractItemView* list = box_->view(); // creates the drop-down's container
+        list->window()->installEventFilter(this);
+        list->viewport()->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonDblClick && watched == box_) {
+            action_();
+        } else if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
+            const auto* mouse = static_cast<QMouseEvent*>(event);
+            if (watched == box_) {
+                firstPress_.start();
+            } else if (firstPress_.isValid() && firstPress_.elapsed() <= QApplication::doubleClickInterval() &&
+                       box_->rect().contains(box_->mapFromGlobal(mouse->globalPosition().toPoint()))) {
+                firstPress_.invalidate();
+                box_->hidePopup();
+                action_();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QComboBox* box_;
+    std::function<void()> action_;
+    QElapsedTimer firstPress_;
 };
 
 // A button caption shows an ampersand as itself, not as the mark of a shortcut key.
@@ -214,7 +254,7 @@ void TForm1::ConnectLibraryPage() {
     connect(ListDec, &QPushButton::clicked, this, &TForm1::ListDecClick);
     connect(DelList, &QPushButton::clicked, this, &TForm1::DelListClick);
     connect(SaveF, &QPushButton::clicked, this, &TForm1::SaveFClick);
-    CBLists->installEventFilter(new DoubleClickFilter(CBLists, [this] { CBListsDblClick(); }));
+    new ComboDoubleClickFilter(CBLists, [this] { CBListsDblClick(); });
     STListName->installEventFilter(new DoubleClickFilter(STListName, [this] { STListNameDblClick(); }));
 }
 

@@ -5,13 +5,7 @@
 #include "serial/open_port_error_form.h"
 #include "support/form_fixture.h"
 
-#include <QComboBox>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <QScreen>
-#include <QtTest>
 
 using namespace trelvo;
 using namespace trelvo::test;

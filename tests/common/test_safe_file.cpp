@@ -4,14 +4,13 @@
 #include "common/safe_file.h"
 
 #include "support/file_size_limit.h"
+#include "support/temp_dir_test.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
-#include <fstream>
 #include <functional>
-#include <random>
 
 using namespace trelvo;
 namespace fs = std::filesystem;
@@ -20,37 +19,19 @@ namespace {
 
 const LocalTime kNow{2026, 12, 9, 4, 50, 7, 0, 3};
 
-class SafeFileTest : public testing::Test {
+class SafeFileTest : public test::TempDirTest {
 protected:
     void SetUp() override {
-        std::random_device rd;
-        dir_ = fs::temp_directory_path() / ("trelvo_safe_" + std::to_string(rd()) + std::to_string(rd()));
+        TempDirTest::SetUp();
         fs::create_directories(dir_ / "data");
         oldMask_ = ::umask(022);
     }
     void TearDown() override {
         ::umask(oldMask_);
-        fs::remove_all(dir_);
-    }
-    static void Write(const fs::path& p, const std::string& bytes) { std::ofstream(p, std::ios::binary) << bytes; }
-    static std::string Read(const fs::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-    // Every name under the test directory, so that a temporary file left behind shows.
-    std::string Names() const {
-        std::vector<std::string> names;
-        for (const auto& e : fs::recursive_directory_iterator(dir_))
-            names.push_back(e.path().lexically_relative(dir_).string());
-        std::sort(names.begin(), names.end());
-        std::string all;
-        for (const auto& n : names)
-            all += n + " ";
-        return all;
+        TempDirTest::TearDown();
     }
     fs::perms Perms(const fs::path& p) const { return fs::status(p).permissions() & fs::perms::mask; }
 
-    fs::path dir_;
     mode_t oldMask_ = 0;
 };
 
@@ -80,8 +61,7 @@ TEST_F(SafeFileTest, WritesTheFileOrTheTargetOfItsLink) {
          "F data data/T "},
     };
     for (const auto& r : rows) {
-        TearDown();
-        SetUp();
+        Renew();
         r.setUp(dir_);
         const bool wasLink = fs::is_symlink(dir_ / "F");
         const FileResult res = WriteFileSafely(dir_ / "F", "new bytes");
@@ -107,8 +87,7 @@ TEST_F(SafeFileTest, RefusesWhatIsNotARegularFileWithItsReason) {
          "Too many levels of symbolic links"},
     };
     for (const auto& r : rows) {
-        TearDown();
-        SetUp();
+        Renew();
         r.setUp(dir_ / "F");
         const std::string before = Names();
         const FileResult res = WriteFileSafely(dir_ / "F", "bytes");

@@ -1,62 +1,21 @@
 // The main window on the production port, the system clock and the system port list, talking to the virtual
 // device through a real pseudo-terminal, with every timer running.
 
-#include "app/appearance.h"
-#include "app/form1.h"
-#include "serial/port_lister.h"
-#include "serial/qt_serial_device.h"
+#include "support/window_on_device.h"
 
-#include "support/recording_dialogs.h"
-#include "support/sound_library.h"
-#include "support/virtual_device_fixture.h"
-
-#include <QApplication>
 #include <QCheckBox>
-#include <QComboBox>
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QTimer>
-
-#include <gtest/gtest.h>
-
-#include <memory>
 
 namespace trelvo {
 namespace {
 
-class AppE2E : public ::testing::Test {
+class AppE2E : public test::WindowOnDeviceTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(cwd_.isValid());
-        QDir::setCurrent(cwd_.path()); // the history file goes here
-        test::WriteSoundLibrary(cwd_.filePath(QStringLiteral("CmdConfig")));
-        ASSERT_TRUE(vdev.start()) << vdev->lastError();
-        lister_ = MakeSystemPortLister(vdev.directory(), "/dev/pts");
-        form = std::make_unique<TForm1>(Services{serial, *lister_, clock_, dialogs});
-        const int at = form->ComPort->findText(QString::fromStdString(vdev.link()));
-        ASSERT_GE(at, 0) << "the link is listed";
-        form->ComPort->setCurrentIndex(at);
-        form->BaudRate->setCurrentText(QStringLiteral("9600"));
-        // Packets end after a short silence, so an answer that crosses two reads stays one entry.
-        while (form->st.receive.RxTimeOutMs < 20)
-            form->TimeOutRxClick(true);
-    }
-    void TearDown() override {
-        form.reset();
-        QDir::setCurrent(oldCwd_);
-    }
-
-    void Connect() {
-        form->BTConnect->click();
-        ASSERT_TRUE(form->st.port.PortOpen) << (dialogs.messages.empty() ? "" : dialogs.messages.back());
-        ASSERT_EQ(Background(form->ComPort), colors::Lime);
-    }
     void Type(const QString& line, const QString& suffix) {
         form->MainStrCmd->setText(line);
         form->AddStrCmd->setText(suffix);
@@ -68,17 +27,6 @@ protected:
     bool ComPortTurns(const QColor& colour, int timeoutMs = 2500) {
         return test::RunUntil([&] { return Background(form->ComPort) == colour; }, timeoutMs);
     }
-
-    test::LinkedVirtualDevice vdev;
-    QtSerialDevice serial;
-    test::RecordingDialogs dialogs;
-    std::unique_ptr<TForm1> form;
-
-private:
-    QString oldCwd_ = QDir::currentPath();
-    QTemporaryDir cwd_;
-    SystemClock clock_;
-    std::unique_ptr<PortLister> lister_;
 };
 
 struct WireRow {
@@ -109,21 +57,15 @@ TEST_P(AppWireE2E, TheDeviceReceivesExactlyTheEncodedBytes) {
     EXPECT_EQ(vdev->received(), r.wire + ".");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, AppWireE2E,
-    ::testing::Values(WireRow{"AsciiEscapes", false, "AT", "$0D$0A", "AT\r\n"},
-                      WireRow{"DollarInTheLineIsLiteral", false, "a$0D", "", "a$0D"},
-                      WireRow{"EscapeConsumesTwoCharacters", false, "x", "$G1$$$", std::string("x\x01\x00", 3)},
-                      WireRow{"HexPairs", true, "00 01 02 03 0D 0E 12 13", "",
-                              std::string("\x00\x01\x02\x03\x0D\x0E\x12\x13", 8)},
-                      WireRow{"HexWithoutSeparators", true, "0A0B", "", "\x0A\xB0"},
-                      WireRow{"HexSuffixAfterABlank", true, "01 02", " 03", "\x01\x02\x03"},
-                      WireRow{"XorAsTwoCharacters", false, "abc", "*[XOR_8 (0..n)]$0D", "abc*60\r"},
-                      WireRow{"SumAsOneRawByte", false, "abc", "$[SUM_8(0..n)]", "abc&"},
-                      WireRow{"HexChecksum", true, "01 02 03", " [SUM_8(0..n)]", "\x01\x02\x03\x06"},
-                      WireRow{"ModbusCrc", true, "01 03 00 00 00 0A", " [CRC16_MODBUS(0..n)]",
-                              std::string("\x01\x03\x00\x00\x00\x0A\xC5\xCD", 8)}),
-    [](const ::testing::TestParamInfo<WireRow>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rows, AppWireE2E,
+                         ::testing::Values(WireRow{"AsciiEscapes", false, "AT", "$0D$0A", "AT\r\n"},
+                                           WireRow{"EscapeConsumesTwoCharacters", false, "x", "$G1$$$",
+                                                   std::string("x\x01\x00", 3)},
+                                           WireRow{"HexPairs", true, "00 01 02 03 0D 0E 12 13", "",
+                                                   std::string("\x00\x01\x02\x03\x0D\x0E\x12\x13", 8)},
+                                           WireRow{"ModbusCrc", true, "01 03 00 00 00 0A", " [CRC16_MODBUS(0..n)]",
+                                                   std::string("\x01\x03\x00\x00\x00\x0A\xC5\xCD", 8)}),
+                         [](const ::testing::TestParamInfo<WireRow>& info) { return std::string(info.param.name); });
 
 TEST_F(AppE2E, EchoAnswerFilterAndCounters) {
     ASSERT_NO_FATAL_FAILURE(Connect());
@@ -156,27 +98,6 @@ TEST_F(AppE2E, EchoAnswerFilterAndCounters) {
     EXPECT_TRUE(all.match(Log()).hasMatch()) << Log().toStdString();
     EXPECT_EQ(form->LSend->text(), QStringLiteral("Send: 3"));
     EXPECT_EQ(vdev->received(), "AT\rAT\rATI\r");
-}
-
-TEST_F(AppE2E, ACommandButtonOnSelectionPutsItsCommandOnTheLine) {
-    ASSERT_NO_FATAL_FAILURE(Connect());
-    form->SetCmdLine(1, 17, "AT+GMR");
-    form->ReadListCmd(1);
-    form->AddStrCmd->setText(QStringLiteral("$0D"));
-    form->RBSel->click();
-    form->CmdButtons[17]->click();
-    ASSERT_TRUE(test::RunUntilReceived(vdev.device(), 7)) << "got " << vdev->received().size() << " bytes";
-    EXPECT_EQ(vdev->received(), "AT+GMR\r");
-}
-
-TEST_F(AppE2E, APortPathTypedIntoThePortBoxOpens) {
-    form->ComPort->setCurrentIndex(-1); // no entry chosen: only the typed name can open the device
-    form->ComPort->setEditText(QString::fromStdString(vdev->slavePath())); // /dev/pts/N, not in the list
-    ASSERT_NO_FATAL_FAILURE(Connect());
-    Type(QStringLiteral("AT"), QStringLiteral("$0D"));
-    form->ButtonSend->click();
-    ASSERT_TRUE(test::RunUntilReceived(vdev.device(), 3));
-    EXPECT_EQ(vdev->received(), "AT\r");
 }
 
 // Bytes that arrived but were not read yet are thrown away by the next send: they never reach the log.
@@ -252,24 +173,9 @@ TEST_F(AppE2E, AVanishedDeviceTurnsRedAndWithAutoConnectComesBackAndGetsTheLine)
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
-TEST_F(AppE2E, AVanishedDeviceWithAutoConnectWaitsYellow) {
-    form->AutoConnect->setChecked(true);
-    ASSERT_NO_FATAL_FAILURE(Connect());
-    vdev->vanish();
-    ASSERT_TRUE(ComPortTurns(colors::Yellow));
-    EXPECT_FALSE(form->st.port.PortOpen);
-    EXPECT_EQ(form->BTConnect->text(), QStringLiteral("Disconnect"));
-    form->MainStrCmd->setText(QStringLiteral("AT"));
-    form->ButtonSend->click();
-    EXPECT_EQ(dialogs.openPortErrorShown, 1);
-    EXPECT_TRUE(dialogs.messages.empty());
-}
-
 } // namespace
 } // namespace trelvo
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return trelvo::test::WindowTestMain(argc, argv);
 }

@@ -68,15 +68,6 @@ TEST_F(ConnectionE2E, TheRatesAbove115200ReachTheLine) {
     }
 }
 
-TEST_F(ConnectionE2E, AMissingPortIsReportedWithTheSystemsReason) {
-    selection.port = vdev.directory() + "/ttyNothing";
-    control.connectClick(selection, false);
-    EXPECT_EQ(dialogs.messages,
-              std::vector<std::string>{"Что-то не открывается порт. Программа может работать только с COM1..COM9.\n"
-                                       "No such file or directory"});
-    EXPECT_EQ(control.view().Connected, 0);
-}
-
 TEST_F(ConnectionE2E, ALostDeviceTurnsRedAtTheNextTickAndIsClosed) {
     control.connectClick(selection, false);
     control.checkConnectTick(selection, false, false);

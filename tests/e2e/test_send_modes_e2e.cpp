@@ -1,57 +1,24 @@
 // The send modes through a real pseudo-terminal: the main window on the production port and the system clock, with
 // every timer running, and the virtual device on the other side.
 
-#include "app/form1.h"
-#include "serial/port_lister.h"
-#include "serial/qt_serial_device.h"
+#include "support/window_on_device.h"
 
-#include "support/recording_dialogs.h"
-#include "support/sound_library.h"
-#include "support/virtual_device_fixture.h"
-
-#include <QApplication>
-#include <QComboBox>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
-#include <memory>
-#include <vector>
 
 namespace trelvo {
 namespace {
 
-class SendModesE2E : public ::testing::Test {
+class SendModesE2E : public test::WindowOnDeviceTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(cwd_.isValid());
-        QDir::setCurrent(cwd_.path());
-        test::WriteSoundLibrary(cwd_.filePath(QStringLiteral("CmdConfig"))); // no first-start message
-        ASSERT_TRUE(vdev.start()) << vdev->lastError();
-        lister_ = MakeSystemPortLister(vdev.directory(), "/dev/pts");
-        form = std::make_unique<TForm1>(Services{serial_, *lister_, clock_, dialogs});
-        const int at = form->ComPort->findText(QString::fromStdString(vdev.link()));
-        ASSERT_GE(at, 0);
-        form->ComPort->setCurrentIndex(at);
-        // Packets end after a short silence, so each answer is one packet and releases one send.
-        while (form->st.receive.RxTimeOutMs < 20)
-            form->TimeOutRxClick(true);
-        form->BTConnect->click();
-        ASSERT_TRUE(form->st.port.PortOpen);
+        ASSERT_NO_FATAL_FAILURE(WindowOnDeviceTest::SetUp());
+        ASSERT_NO_FATAL_FAILURE(Connect());
         form->AddStrCmd->setText(QStringLiteral("$0D"));
-        dialogs.messages.clear(); // the first start's library notice
-    }
-    void TearDown() override {
-        form.reset();
-        QDir::setCurrent(oldCwd_);
     }
     // The lines the device has received, each ended by CR.
     std::size_t Lines(const std::string& line) {
@@ -61,17 +28,6 @@ protected:
             ++n;
         return n;
     }
-
-    test::LinkedVirtualDevice vdev;
-    test::RecordingDialogs dialogs;
-    std::unique_ptr<TForm1> form;
-
-private:
-    QString oldCwd_ = QDir::currentPath();
-    QTemporaryDir cwd_;
-    QtSerialDevice serial_;
-    SystemClock clock_;
-    std::unique_ptr<PortLister> lister_;
 };
 
 // Sends are strictly more than P ms apart on the clock, so n lines take at least (n - 1) * (P + 1) ms to arrive.
@@ -126,7 +82,5 @@ TEST_F(SendModesE2E, AThreeLineFileSentByHand) {
 } // namespace trelvo
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return trelvo::test::WindowTestMain(argc, argv);
 }

@@ -20,11 +20,6 @@ inline void WriteLibrary(const QString& path, const std::function<void(CmdStore&
     if (f.open(QIODevice::WriteOnly)) f.write(store.image().data(), static_cast<qsizetype>(store.image().size()));
 }
 
-inline QByteArray ReadFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // List 1 of a file's bytes.
 inline const TCmdListRec& FirstList(const QByteArray& file) {
     return *reinterpret_cast<const TCmdListRec*>(file.data());

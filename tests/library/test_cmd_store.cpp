@@ -3,13 +3,12 @@
 #include "library/cmd_config_file.h"
 
 #include "support/file_size_limit.h"
+#include "support/temp_dir_test.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <fstream>
 #include <functional>
-#include <random>
 
 using namespace trelvo;
 namespace fs = std::filesystem;
@@ -113,21 +112,11 @@ TEST(CmdStore, NumbersOutOfRangeReadEmptyAndStoreNothing) {
     EXPECT_EQ(s.GetHelpLine(100, 48, 12), "h");
 }
 
-class CmdConfigTest : public testing::Test {
+class CmdConfigTest : public test::TempDirTest {
 protected:
     void SetUp() override {
-        std::random_device rd;
-        dir_ = fs::temp_directory_path() / ("trelvo_cmdconfig_" + std::to_string(rd()) + std::to_string(rd()));
-        fs::create_directories(dir_);
+        TempDirTest::SetUp();
         file_ = dir_ / "CmdConfig";
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    static void Write(const fs::path& p, std::string_view bytes) {
-        std::ofstream(p, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    }
-    static std::string Read(const fs::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
     }
     // A full library whose every byte says where it is, reserved bytes included.
     static std::string Image(int records) {
@@ -144,7 +133,7 @@ protected:
         return img.substr(0, records * kRec);
     }
 
-    fs::path dir_, file_;
+    fs::path file_;
 };
 
 TEST_F(CmdConfigTest, LoadAcceptsOrRebuildsKeepingTheDamagedFile) {
@@ -165,8 +154,7 @@ TEST_F(CmdConfigTest, LoadAcceptsOrRebuildsKeepingTheDamagedFile) {
         {"101 records", full, CmdLoadStatus::Loaded},
     };
     for (const auto& r : rows) {
-        TearDown();
-        SetUp();
+        Renew();
         if (r.file) Write(file_, *r.file);
         CmdConfigFile f(file_);
         CmdStore s;

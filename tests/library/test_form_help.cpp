@@ -4,14 +4,6 @@
 #include "support/form_fixture.h"
 
 #include <QAbstractScrollArea>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QMouseEvent>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QtTest>
 
 using namespace trelvo;
 using namespace trelvo::test;
@@ -23,14 +15,6 @@ QStringList HelpArea(const TForm1& f) {
     for (int i = 1; i <= 12; ++i)
         lines << f.HelpTexts[i]->text();
     return lines;
-}
-
-// A pointer move as the platform delivers it: to the widget under the pointer, then to the parents that track
-// the mouse while the widgets below ignore it.
-void MovePointer(QWidget* w, QPoint at) {
-    QMouseEvent move(QEvent::MouseMove, QPointF(at), QPointF(w->mapToGlobal(at)), Qt::NoButton, Qt::NoButton,
-                     Qt::NoModifier);
-    QApplication::sendEvent(w, &move);
 }
 
 } // namespace

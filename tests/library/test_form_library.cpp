@@ -2,13 +2,6 @@
 
 #include "support/form_fixture.h"
 
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QtTest>
-
 using namespace trelvo;
 using namespace trelvo::test;
 
@@ -95,6 +88,15 @@ private slots:
         f.st.send.FileMode = false;
         f.STListNameDblClick();
         QVERIFY(f.CBLists->isVisibleTo(&f) && !f.STListName->isVisibleTo(&f));
+        // a real double click: the first press opens the drop-down, which takes the second press over the box
+        ShowActive(f);
+        QTest::mousePress(f.CBLists, Qt::LeftButton);
+        QWidget* popup = f.CBLists->view()->window();
+        QTRY_VERIFY(popup->isVisible());
+        QWidget* list = f.CBLists->view()->viewport();
+        QTest::mousePress(list, Qt::LeftButton, {}, list->mapFromGlobal(f.CBLists->mapToGlobal(QPoint(20, 10))));
+        QVERIFY(!popup->isVisible() && f.STListName->isVisibleTo(&f));
+        QCOMPARE(f.GetCurrentList(), 1);
     }
 
     void clearingAListEmptiesItWithoutAQuestion() {
@@ -113,17 +115,12 @@ private slots:
     }
 
     void commandButtonSendsOrFillsTheCommandLine() {
-        FormFixture fx(false);
-        fx.ports.names = {"/dev/ttyUSB0"};
-        fx.build();
-        TForm1& f = *fx.form;
-        f.BTConnect->click();
+        FormFixture fx;
+        TForm1& f = fx.connect();
         f.SetCmdLine(1, 9, "ATI");
         f.SetCmdName(1, 9, "info");
         f.ReadListCmd(1);
-        f.show();
-        f.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&f));
+        QVERIFY(ShowActive(f));
         f.CmdButtons[9]->click();
         QCOMPARE(f.MainStrCmd->text(), QStringLiteral("ATI"));
         QCOMPARE(fx.serial.written, std::string());
@@ -136,7 +133,7 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.ButtonSend));
     }
 
-    void saveWritesTheFileAndAFailedCompareKeepsTheWindowOpen() {
+    void saveWritesTheFile() {
         FormFixture fx;
         TForm1& f = *fx.form;
         f.SetCmdName(1, 1, "x");
@@ -144,11 +141,6 @@ private slots:
         f.SaveFClick();
         QVERIFY(f.SaveF->isEnabled());
         QVERIFY(!f.CmdStoreChanged());
-        QVERIFY(QFile::remove(fx.path("CmdConfig")));
-        f.show();
-        QVERIFY(!f.close());
-        QCOMPARE(fx.dialogs.messages, std::vector<std::string>{"CmdConfig: No such file or directory"});
-        QVERIFY(f.isVisible());
     }
 };
 

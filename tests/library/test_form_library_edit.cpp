@@ -7,26 +7,12 @@
 #include "support/file_size_limit.h"
 #include "support/form_fixture.h"
 
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMouseEvent>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QtTest>
-
 using namespace trelvo;
 using namespace trelvo::test;
 
 Q_DECLARE_METATYPE(trelvo::SaveAnswer)
 
 namespace {
-
-void MovePointer(QWidget* w) {
-    QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), QPointF(w->mapToGlobal(QPoint(3, 3))), Qt::NoButton,
-                     Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(w, &move);
-}
 
 // Starts over a library whose command 3 of list 1 is named "Ping".
 void BuildWithPing(FormFixture& fx) {
@@ -168,8 +154,7 @@ private slots:
     void wholeRoadSurvivesARestart() {
         FormFixture fx;
         TForm1& f = *fx.form;
-        f.show();
-        QVERIFY(QTest::qWaitForWindowActive(&f));
+        QVERIFY(ShowActive(f));
         TFormEditHelpCmd editor(f); // no parent: it outlives the first window
         f.EditAllCmd->click();
         QTest::keyClicks(f.CmdEdits[2], QStringLiteral("Ping"));

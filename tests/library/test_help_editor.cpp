@@ -3,10 +3,6 @@
 #include "library/edit_help_form.h"
 #include "support/form_fixture.h"
 
-#include <QLabel>
-#include <QLineEdit>
-#include <QtTest>
-
 using namespace trelvo;
 using namespace trelvo::test;
 
@@ -38,40 +34,20 @@ private slots:
         QTest::addColumn<int>("key");
         QTest::addColumn<QString>("to");
         QTest::addColumn<QString>("textAfter");
+        const auto row = [](const char* name, const char* from, const char* text, int key, const char* to,
+                            const char* textAfter) { QTest::newRow(name) << from << text << key << to << textAfter; };
         const int enter = Qt::Key_Return, back = Qt::Key_Backspace, tab = Qt::Key_Tab;
-        QTest::newRow("Enter in CmdName") << "CmdName"
-                                          << "ab" << enter << "CmdData"
-                                          << "ab";
-        QTest::newRow("Enter in CmdData") << "CmdData"
-                                          << "" << enter << "Edit1"
-                                          << "";
-        QTest::newRow("keypad Enter in Edit5") << "Edit5"
-                                               << "x" << int(Qt::Key_Enter) << "Edit6"
-                                               << "x";
-        QTest::newRow("Backspace in empty CmdName") << "CmdName"
-                                                    << "" << back << "CmdName"
-                                                    << "";
-        QTest::newRow("Backspace in empty CmdData") << "CmdData"
-                                                    << "" << back << "CmdName"
-                                                    << "";
-        QTest::newRow("Backspace in empty Edit1") << "Edit1"
-                                                  << "" << back << "CmdData"
-                                                  << "";
-        QTest::newRow("Backspace in empty Edit12") << "Edit12"
-                                                   << "" << back << "Edit11"
-                                                   << "";
-        QTest::newRow("Backspace deletes in Edit7") << "Edit7"
-                                                    << "ab" << back << "Edit7"
-                                                    << "a";
-        QTest::newRow("Tab after Edit12") << "Edit12"
-                                          << "" << tab << "CmdName"
-                                          << "";
-        QTest::newRow("Tab after CmdName") << "CmdName"
-                                           << "" << tab << "CmdData"
-                                           << "";
-        QTest::newRow("Tab after CmdData") << "CmdData"
-                                           << "" << tab << "Edit1"
-                                           << "";
+        row("Enter in CmdName", "CmdName", "ab", enter, "CmdData", "ab");
+        row("Enter in CmdData", "CmdData", "", enter, "Edit1", "");
+        row("keypad Enter in Edit5", "Edit5", "x", Qt::Key_Enter, "Edit6", "x");
+        row("Backspace in empty CmdName", "CmdName", "", back, "CmdName", "");
+        row("Backspace in empty CmdData", "CmdData", "", back, "CmdName", "");
+        row("Backspace in empty Edit1", "Edit1", "", back, "CmdData", "");
+        row("Backspace in empty Edit12", "Edit12", "", back, "Edit11", "");
+        row("Backspace deletes in Edit7", "Edit7", "ab", back, "Edit7", "a");
+        row("Tab after Edit12", "Edit12", "", tab, "CmdName", "");
+        row("Tab after CmdName", "CmdName", "", tab, "CmdData", "");
+        row("Tab after CmdData", "CmdData", "", tab, "Edit1", "");
     }
     void keys() {
         QFETCH(QString, from);

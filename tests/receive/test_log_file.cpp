@@ -1,13 +1,11 @@
 #include "receive/log_housekeeping.h"
 #include "receive/receive_fixture.h"
 #include "support/recording_dialogs.h"
+#include "support/temp_dir_test.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <random>
-#include <sstream>
 
 using namespace trelvo;
 using namespace trelvo::test;
@@ -19,27 +17,20 @@ namespace {
 const char* const kName = "LOG_2024 3 5 9 7 3.txt"; // ManualClock's local time
 
 // Each test runs in a working directory of its own.
-class LogFileTest : public ::testing::Test {
+class LogFileTest : public test::TempDirTest {
 protected:
     void SetUp() override {
+        TempDirTest::SetUp();
         old_ = fs::current_path();
-        dir_ = fs::temp_directory_path() / ("trelvo_log_" + std::to_string(std::random_device{}()));
-        fs::create_directories(dir_);
         fs::current_path(dir_);
     }
     void TearDown() override {
         fs::current_path(old_);
-        fs::remove_all(dir_);
-    }
-    static std::string Content(const char* name = kName) {
-        std::ifstream in(name, std::ios::binary);
-        std::ostringstream s;
-        s << in.rdbuf();
-        return s.str();
+        TempDirTest::TearDown();
     }
     void Click() { file.StartLogClick(clock.local, clock.now); }
 
-    fs::path old_, dir_;
+    fs::path old_;
     RecordingDialogs dialogs;
     ManualClock clock;
     LogFile file{dialogs};
@@ -81,13 +72,13 @@ TEST_F(LogFileTest, StartPauseResumeInOneFile) {
         file.write("entry " + std::to_string(i));
     }
     file.close();
-    EXPECT_EQ(Content(), "entry 1\r\nentry 3\r\n");
+    EXPECT_EQ(Read(kName), "entry 1\r\nentry 3\r\n");
     EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 1);
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(LogFileTest, ContentIsByteExactAndFilteredEntriesAreAbsent) {
-    { std::ofstream(kName) << "an older run's file"; }
+    Write(kName, "an older run's file");
     LogView view;
     LogPlacement placement(view, file);
     RxRig r;
@@ -107,10 +98,10 @@ TEST_F(LogFileTest, ContentIsByteExactAndFilteredEntriesAreAbsent) {
     receive("ERR\r\n");
     PlaceEntry(" [ 09:07:03:045 > ] OK\r", r.settings.filter, placement); // an echo entry
     file.close();
-    EXPECT_EQ(Content(), "A\r\nB\r\r\n"
-                         "\xC0\xFF<NULL>z\r\n"
-                         " [ 09:07:03:045 < ] 0D 0A\r\n"
-                         " [ 09:07:03:045 > ] OK\r\r\n"s);
+    EXPECT_EQ(Read(kName), "A\r\nB\r\r\n"
+                           "\xC0\xFF<NULL>z\r\n"
+                           " [ 09:07:03:045 < ] 0D 0A\r\n"
+                           " [ 09:07:03:045 > ] OK\r\r\n"s);
     EXPECT_EQ(view.lines(), 5);
 }
 
@@ -151,21 +142,21 @@ TEST_F(LogFileTest, AFailedWriteStopsRecordingAndIsReportedOnce) {
 TEST_F(LogFileTest, WritesAreBufferedAndReachTheDiskWithinASecond) {
     Click();
     file.write("a");
-    EXPECT_EQ(Content(), ""); // nothing written where the entry was placed
+    EXPECT_EQ(Read(kName), ""); // nothing written where the entry was placed
     clock.advance(999);
     EXPECT_FALSE(file.flushIfDue(clock.now));
     clock.advance(1);
     file.flushIfDue(clock.now);
-    EXPECT_EQ(Content(), "a\r\n");
+    EXPECT_EQ(Read(kName), "a\r\n");
 
     file.write(std::string(LogFile::kFlushAtBytes, 'b')); // a large buffer does not wait for the second
     clock.advance(10);
     file.flushIfDue(clock.now);
-    EXPECT_EQ(Content().size(), 3 + LogFile::kFlushAtBytes + 2);
+    EXPECT_EQ(Read(kName).size(), 3 + LogFile::kFlushAtBytes + 2);
 
     file.write("c");
     Click(); // a pause completes the file
-    EXPECT_EQ(Content().substr(Content().size() - 3), "c\r\n");
+    EXPECT_EQ(Read(kName).substr(Read(kName).size() - 3), "c\r\n");
     EXPECT_EQ(file.buffered(), 0u);
 }
 

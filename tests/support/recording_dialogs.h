@@ -13,6 +13,7 @@ class RecordingDialogs final : public Dialogs {
 public:
     std::vector<std::string> messages; // UTF-8, in order
     int openPortErrorShown = 0;
+    std::function<void()> whileOpenPortError; // what happens while the error window is open
     int saveAsked = 0;
     int infoShown = 0;
     std::deque<SaveAnswer> saveAnswers;                 // default No
@@ -21,7 +22,10 @@ public:
     std::function<void()> helpEditor; // what the user does while the help editor is open
 
     void message(const std::string& text) override { messages.push_back(text); }
-    void showOpenPortError() override { ++openPortErrorShown; }
+    void showOpenPortError() override {
+        ++openPortErrorShown;
+        if (whileOpenPortError) whileOpenPortError();
+    }
     SaveAnswer askSaveChanges() override {
         ++saveAsked;
         if (saveAnswers.empty()) return SaveAnswer::No;

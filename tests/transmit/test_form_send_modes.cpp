@@ -3,47 +3,22 @@
 
 #include "support/form_fixture.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QFile>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QtTest>
-
-#include <memory>
-
 using namespace trelvo;
 using namespace trelvo::test;
 
 namespace {
 
-std::unique_ptr<FormFixture> Connected() {
-    auto fx = std::make_unique<FormFixture>(false);
-    fx->ports.names = {"/dev/ttyUSB0"};
-    fx->build();
-    fx->form->BTConnect->click();
-    fx->form->AddStrCmd->clear();
-    return fx;
-}
-
-QStringList Items(const QListWidget* list) {
-    QStringList items;
-    for (int i = 0; i < list->count(); ++i)
-        items << list->item(i)->text();
-    return items;
+// Connected, without a suffix: the device gets the lines alone.
+TForm1& Connect(FormFixture& fx) {
+    fx.connect();
+    fx.form->AddStrCmd->clear();
+    return *fx.form;
 }
 
 // Writes `content` (unless `name` is given) and chooses the file in the dialog.
 QString Load(FormFixture& fx, const QByteArray& content, const QString& name = {}) {
     const QString path = fx.path(name.isEmpty() ? QStringLiteral("commands.txt") : name);
-    if (name.isEmpty()) {
-        QFile f(path);
-        f.open(QIODevice::WriteOnly);
-        f.write(content);
-    }
+    if (name.isEmpty()) WriteFile(path, content);
     fx.dialogs.fileAnswers.push_back(QFile::encodeName(path).toStdString());
     fx.form->ButtonReadFile->click();
     return path;
@@ -80,15 +55,15 @@ private slots:
         QFETCH(QByteArray, content);
         QFETCH(QStringList, items);
         QFETCH(QString, message);
-        auto fx = Connected();
-        TForm1& f = *fx->form;
+        FormFixture fx;
+        TForm1& f = Connect(fx);
         f.OldCmdList->addItem(QStringLiteral("old"));
         f.RBAfterAns->click();
         const QString hint = f.STListName->toolTip();
         f.ButtonReadFile->click(); // cancelled: nothing changes
         QVERIFY(ShowsFileView(f, false));
 
-        const QString path = Load(*fx, content, name);
+        const QString path = Load(fx, content, name);
         QVERIFY(ShowsFileView(f, true));
         QVERIFY(!f.st.send.HistoryListMode);
         QCOMPARE(Items(f.OldCmdList), items);
@@ -96,7 +71,7 @@ private slots:
         QCOMPARE(f.STListName->width(), 552);
         QVERIFY(f.STListName->toolTip().isEmpty());
         QVERIFY(f.CiklSend->isEnabled());
-        QCOMPARE(fx->dialogs.messages,
+        QCOMPARE(fx.dialogs.messages,
                  message.isEmpty() ? std::vector<std::string>{} : std::vector<std::string>{message.toStdString()});
 
         f.SendStart->click();
@@ -111,9 +86,9 @@ private slots:
     // The QTimer runs only while a tick can send: in periodic mode, with the port open and a period set. It is off
     // before the notice that ends a non-cyclic pass, and ticking CiklSend starts it again at once.
     void periodTimerWakesOnlyWhenASendCanBeDue() {
-        auto fx = Connected();
-        TForm1& f = *fx->form;
-        Load(*fx, "A\nB");
+        FormFixture fx;
+        TForm1& f = Connect(fx);
+        Load(fx, "A\nB");
         f.RBPeriod->click();
         QVERIFY(f.TimerPeriod->isActive());
         f.TimerPeriodTimer(); // sends at once, then sleeps for the period
@@ -131,11 +106,11 @@ private slots:
         QVERIFY(f.TimerPeriod->isActive());
 
         for (int i = 0; i < 2; ++i) {
-            fx->clock.advance(11);
+            fx.clock.advance(11);
             f.TimerPeriodTimer();
         }
-        QCOMPARE(fx->serial.written, std::string("AB"));
-        QCOMPARE(fx->dialogs.messages, std::vector<std::string>{"Все команды отправлены"});
+        QCOMPARE(fx.serial.written, std::string("AB"));
+        QCOMPARE(fx.dialogs.messages, std::vector<std::string>{"Все команды отправлены"});
         QVERIFY(!f.TimerPeriod->isActive());
         f.CiklSend->setChecked(true);
         QVERIFY(f.TimerPeriod->isActive());
@@ -156,12 +131,11 @@ private slots:
         QFETCH(bool, select);
         QFETCH(QString, mainStrCmd);
         QFETCH(std::string, written);
-        auto fx = Connected();
-        TForm1& f = *fx->form;
-        Load(*fx, "A\nB\n");
+        FormFixture fx;
+        TForm1& f = Connect(fx);
+        Load(fx, "A\nB\n");
         (onSelection ? f.RBSel : f.RBManual)->click();
-        f.show();
-        QVERIFY(QTest::qWaitForWindowActive(&f));
+        QVERIFY(ShowActive(f));
         f.MainStrCmd->setText(QStringLiteral("typed"));
         if (select) {
             const QRect item = f.OldCmdList->visualItemRect(f.OldCmdList->item(1));
@@ -171,7 +145,7 @@ private slots:
             f.OldCmdListClick();
         }
         QCOMPARE(f.MainStrCmd->text(), mainStrCmd);
-        QCOMPARE(fx->serial.written, written);
+        QCOMPARE(fx.serial.written, written);
         QVERIFY(f.OldCmdList->isEnabled());
     }
 
@@ -197,19 +171,19 @@ private slots:
     // Answers that come while a line still drains release one send, which waits; the others move nothing, so no
     // file line is skipped.
     void answersWhileALineDrainsSkipNoFileLine() {
-        auto fx = Connected();
-        TForm1& f = *fx->form;
-        fx->serial.holdWrites = true;
-        Load(*fx, "A\nB\nC\n");
+        FormFixture fx;
+        TForm1& f = Connect(fx);
+        fx.serial.holdWrites = true;
+        Load(fx, "A\nB\nC\n");
         f.RBAfterAns->click();
         f.SendStart->click();
         for (int i = 0; i < 3; ++i)
             f.CheckSendDataAftAnswer(0);
-        fx->serial.drain(2);
+        fx.serial.drain(2);
         f.CheckSendDataAftAnswer(0);
-        fx->serial.drain(2); // B is out, C goes
-        fx->serial.drain(2);
-        QCOMPARE(fx->serial.written, std::string("ABC")); // no suffix in this fixture
+        fx.serial.drain(2); // B is out, C goes
+        fx.serial.drain(2);
+        QCOMPARE(fx.serial.written, std::string("ABC")); // no suffix in this fixture
     }
 };
 

@@ -3,42 +3,12 @@
 
 #include "support/form_fixture.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QFile>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QSignalSpy>
-#include <QtTest>
-
-#include <memory>
 
 using namespace trelvo;
 using namespace trelvo::test;
 
 namespace {
-
-// The window over the doubles with /dev/ttyUSB0 listed and connected; the stamps read 14:03:07.045.
-std::unique_ptr<FormFixture> Connected() {
-    auto fx = std::make_unique<FormFixture>(false);
-    fx->ports.names = {"/dev/ttyUSB0"};
-    fx->clock.local = LocalTime{2024, 3, 5, 14, 3, 7, 45, 2};
-    fx->build();
-    fx->form->BTConnect->click();
-    fx->serial.log.clear();
-    return fx;
-}
-
-// Focus moves, and focus-out events arrive, only in an active window.
-bool ShowActive(TForm1& f) {
-    f.show();
-    f.activateWindow();
-    return QTest::qWaitForWindowActive(&f);
-}
 
 void SetMode(TForm1& f, bool hex) {
     (hex ? f.RBHEX : f.RBASCII)->click();
@@ -46,18 +16,6 @@ void SetMode(TForm1& f, bool hex) {
 
 QString Cp(const char* cp1251) {
     return FromCp1251(cp1251);
-}
-
-QStringList Items(const QListWidget* list) {
-    QStringList items;
-    for (int i = 0; i < list->count(); ++i)
-        items << list->item(i)->text();
-    return items;
-}
-
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // One 256-byte record of the history file: length, text, then `tail` behind it, zeros after that.
@@ -94,97 +52,79 @@ void Send(TForm1& f, Trigger how, const QString& directLine = {}) {
     }
 }
 
+struct WireCase {
+    Trigger trigger;
+    bool hex;
+    QString mainStrCmd, suffix;
+    QByteArray wire;
+    QString directLine; // the line handed over by another send path
+};
+
+struct EchoCase {
+    bool visTime;
+    QString filter;
+    bool hex;
+    QString suffix;
+    QStringList lines;
+    QString log;
+};
+
 } // namespace
 
-Q_DECLARE_METATYPE(Trigger)
+Q_DECLARE_METATYPE(WireCase)
+Q_DECLARE_METATYPE(EchoCase)
 
 class TestFormTransmit : public QObject {
     Q_OBJECT
 private slots:
     void bytesHandedToThePort_data() {
-        QTest::addColumn<Trigger>("trigger");
-        QTest::addColumn<QString>("directLine"); // the line handed over by another send path
-        QTest::addColumn<bool>("hex");
-        QTest::addColumn<QString>("mainStrCmd");
-        QTest::addColumn<QString>("suffix");
-        QTest::addColumn<QByteArray>("wire");
-
-        QTest::newRow("ascii escapes, button") << Trigger::Button << "" << false << "AT"
-                                               << "$0D$0A" << QByteArray("AT\r\n");
-        QTest::newRow("ascii escapes, Enter") << Trigger::Enter << "" << false << "AT"
-                                              << "$0D$0A" << QByteArray("AT\r\n");
-        QTest::newRow("keypad Enter") << Trigger::KeypadEnter << "" << false << "AT"
-                                      << "$0D" << QByteArray("AT\r");
-        QTest::newRow("$ in the line is literal") << Trigger::Enter << "" << false << "a$0D"
-                                                  << "" << QByteArray("a$0D");
-        QTest::newRow("lower-case escape") << Trigger::Button << "" << false << "abc"
-                                           << "$0d" << QByteArray("abc\r");
-        QTest::newRow("code page 1251") << Trigger::Enter << "" << false << Cp("\xC6\xF3\xEA") << "$0D"
-                                        << QByteArray("\xC6\xF3\xEA\r");
-        QTest::newRow("hex pairs") << Trigger::Enter << "" << true << "00 01 02 03 0D 0E 12 13"
-                                   << "" << QByteArray("\x00\x01\x02\x03\x0D\x0E\x12\x13", 8);
-        QTest::newRow("hex suffix after a blank") << Trigger::Button << "" << true << "01 02"
-                                                  << " 03" << QByteArray("\x01\x02\x03");
-        QTest::newRow("hex suffix without separator") << Trigger::Button << "" << true << "01 02"
-                                                      << "03" << QByteArray("\x01\x02\x30");
-        QTest::newRow("xor as two characters") << Trigger::Enter << "" << false << "abc"
-                                               << "*[XOR_8 (0..n)]$0D" << QByteArray("abc*60\r");
-        QTest::newRow("sum as one raw byte") << Trigger::Enter << "" << false << "abc"
-                                             << "$[SUM_8(0..n)]" << QByteArray("abc&");
-        QTest::newRow("look-alike directive is literal")
-            << Trigger::Enter << "" << false << "abc"
-            << "*[XOR_8(1..n)]$0D$0A" << QByteArray("abc*[XOR_8(1..n)]\r\n");
-        QTest::newRow("hex checksum") << Trigger::Enter << "" << true << "01 02 03"
-                                      << " [SUM_8(0..n)]" << QByteArray("\x01\x02\x03\x06");
-        QTest::newRow("checksum over the command line, other line sent") << Trigger::Direct << "xyz" << false << "abc"
-                                                                         << "$[SUM_8(0..n)]" << QByteArray("xyz&");
+        QTest::addColumn<WireCase>("c");
+        QTest::newRow("ascii escapes, button") << WireCase{Trigger::Button, false, "AT", "$0D$0A", "AT\r\n"};
+        QTest::newRow("ascii escapes, Enter") << WireCase{Trigger::Enter, false, "AT", "$0D$0A", "AT\r\n"};
+        QTest::newRow("keypad Enter") << WireCase{Trigger::KeypadEnter, false, "AT", "$0D", "AT\r"};
+        QTest::newRow("code page 1251") << WireCase{Trigger::Enter, false, Cp("\xC6\xF3\xEA"), "$0D", "\xC6\xF3\xEA\r"};
+        QTest::newRow("hex suffix after a blank") << WireCase{Trigger::Button, true, "01 02", " 03", "\x01\x02\x03"};
+        QTest::newRow("checksum over the command line, other line sent")
+            << WireCase{Trigger::Direct, false, "abc", "$[SUM_8(0..n)]", "xyz&", "xyz"};
     }
     void bytesHandedToThePort() {
-        QFETCH(Trigger, trigger);
-        QFETCH(QString, directLine);
-        QFETCH(bool, hex);
-        QFETCH(QString, mainStrCmd);
-        QFETCH(QString, suffix);
-        QFETCH(QByteArray, wire);
-        auto fx = Connected();
-        TForm1& f = *fx->form;
+        QFETCH(WireCase, c);
+        FormFixture fx;
+        TForm1& f = fx.connect();
         QVERIFY(f.st.port.PortOpen);
-        SetMode(f, hex);
-        f.MainStrCmd->setText(mainStrCmd);
-        f.AddStrCmd->setText(suffix);
+        SetMode(f, c.hex);
+        f.MainStrCmd->setText(c.mainStrCmd);
+        f.AddStrCmd->setText(c.suffix);
         QSignalSpy returns(f.MainStrCmd, &QLineEdit::returnPressed);
 
-        Send(f, trigger, directLine);
+        Send(f, c.trigger, c.directLine);
 
-        QCOMPARE(fx->serial.writes.size(), std::size_t{1});
-        QCOMPARE(QByteArray::fromStdString(fx->serial.writes[0]), wire);
-        QCOMPARE(f.MainStrCmd->text(), mainStrCmd); // the field keeps its text
-        QCOMPARE(f.AddStrCmd->text(), suffix);      // the directives are expanded for the send only
-        QCOMPARE(returns.count(), 0);               // Enter went no further than the send
+        QCOMPARE(fx.serial.writes.size(), std::size_t{1});
+        QCOMPARE(QByteArray::fromStdString(fx.serial.writes[0]), c.wire);
+        QCOMPARE(f.MainStrCmd->text(), c.mainStrCmd); // the field keeps its text
+        QCOMPARE(f.AddStrCmd->text(), c.suffix);      // the directives are expanded for the send only
+        QCOMPARE(returns.count(), 0);                 // Enter went no further than the send
         // the receive queue was purged before the one write
-        QCOMPARE(fx->serial.log, (std::vector<std::string>{"purge input", "write"}));
+        QCOMPARE(fx.serial.log, (std::vector<std::string>{"purge input", "write"}));
     }
 
     void keysOfTheTwoFields_data() {
         QTest::addColumn<bool>("inSuffix");
         QTest::addColumn<int>("key");
         QTest::addColumn<QString>("textAfter");
-        QTest::addColumn<int>("writes");
 
-        QTest::newRow("Enter in the command line sends") << false << int(Qt::Key_Return) << "AT" << 1;
-        QTest::newRow("Esc empties the command line") << false << int(Qt::Key_Escape) << "" << 0;
-        QTest::newRow("Enter in the suffix never sends") << true << int(Qt::Key_Return) << "$0D" << 0;
-        QTest::newRow("keypad Enter in the suffix") << true << int(Qt::Key_Enter) << "$0D" << 0;
-        QTest::newRow("Esc empties the suffix") << true << int(Qt::Key_Escape) << "" << 0;
-        QTest::newRow("other keys type") << true << int(Qt::Key_A) << "$0Da" << 0;
+        QTest::newRow("Esc empties the command line") << false << int(Qt::Key_Escape) << "";
+        QTest::newRow("Enter in the suffix never sends") << true << int(Qt::Key_Return) << "$0D";
+        QTest::newRow("keypad Enter in the suffix") << true << int(Qt::Key_Enter) << "$0D";
+        QTest::newRow("Esc empties the suffix") << true << int(Qt::Key_Escape) << "";
+        QTest::newRow("other keys type") << true << int(Qt::Key_A) << "$0Da";
     }
     void keysOfTheTwoFields() {
         QFETCH(bool, inSuffix);
         QFETCH(int, key);
         QFETCH(QString, textAfter);
-        QFETCH(int, writes);
-        auto fx = Connected();
-        TForm1& f = *fx->form;
+        FormFixture fx;
+        TForm1& f = fx.connect();
         f.MainStrCmd->setText(QStringLiteral("AT"));
         QLineEdit* field = inSuffix ? f.AddStrCmd : f.MainStrCmd;
         field->setCursorPosition(field->text().size());
@@ -193,60 +133,45 @@ private slots:
         QTest::keyClick(field, Qt::Key(key));
 
         QCOMPARE(field->text(), textAfter);
-        QCOMPARE(int(fx->serial.writes.size()), writes);
+        QVERIFY(fx.serial.writes.empty());
         QCOMPARE(returns.count(), 0);
         if (inSuffix) QCOMPARE(f.MainStrCmd->text(), QStringLiteral("AT"));
     }
 
     void echoLine_data() {
-        QTest::addColumn<bool>("visTime");
-        QTest::addColumn<QString>("filter");
-        QTest::addColumn<bool>("hex");
-        QTest::addColumn<QString>("suffix");
-        QTest::addColumn<QStringList>("lines");
-        QTest::addColumn<QString>("log");
-
+        QTest::addColumn<EchoCase>("c");
         const QStringList at{"AT"};
-        QTest::newRow("plain") << false << "" << false << "$0D" << at << "AT";
-        QTest::newRow("stamped") << true << "" << false << "$0D" << at << " [ 14:03:07:045 > ] AT";
+        QTest::newRow("plain") << EchoCase{false, "", false, "$0D", at, "AT"};
+        QTest::newRow("stamped") << EchoCase{true, "", false, "$0D", at, " [ 09:07:03:045 > ] AT"};
         QTest::newRow("stamped hex shows the typed text")
-            << true << "" << true << " 04" << QStringList{"01 02 03"} << " [ 14:03:07:045 > ] 01 02 03 04";
-        QTest::newRow("NUL shown as a word") << false << "" << false << "$00" << QStringList{"A"} << "A<NULL>";
-        QTest::newRow("line break inside") << false << "" << false << "$0D$0AOK" << at << "AT\nOK";
+            << EchoCase{true, "", true, " 04", {"01 02 03"}, " [ 09:07:03:045 > ] 01 02 03 04"};
+        QTest::newRow("line break inside") << EchoCase{false, "", false, "$0D$0AOK", at, "AT\nOK"};
         QTest::newRow("filter matches the stamp")
-            << true << "07:045 >" << false << "$0D" << at << " [ 14:03:07:045 > ] AT";
-        QTest::newRow("filter without stamp drops") << false << "07:045" << false << "$0D" << at << "";
-        QTest::newRow("filter is case-sensitive") << false << "at" << false << "$0D" << at << "";
-        QTest::newRow("one line per send")
-            << false << "" << false << "$0D" << QStringList{"AT", "ATI", "ATZ"} << "AT\nATI\nATZ";
+            << EchoCase{true, "03:045 >", false, "$0D", at, " [ 09:07:03:045 > ] AT"};
+        QTest::newRow("one line per send") << EchoCase{false, "", false, "$0D", {"AT", "ATI", "ATZ"}, "AT\nATI\nATZ"};
         QTest::newRow("only the lines that pass")
-            << false << "I" << false << "$0D" << QStringList{"AT", "ATI", "ATZ", "ATI0"} << "ATI\nATI0";
+            << EchoCase{false, "I", false, "$0D", {"AT", "ATI", "ATZ", "ATI0"}, "ATI\nATI0"};
     }
     void echoLine() {
-        QFETCH(bool, visTime);
-        QFETCH(QString, filter);
-        QFETCH(bool, hex);
-        QFETCH(QString, suffix);
-        QFETCH(QStringList, lines);
-        QFETCH(QString, log);
-        auto fx = Connected();
-        TForm1& f = *fx->form;
-        SetMode(f, hex);
-        f.AddStrCmd->setText(suffix);
-        f.VisTime->setChecked(visTime);
-        f.FiltrLog->setText(filter);
-        for (const QString& line : lines) {
+        QFETCH(EchoCase, c);
+        FormFixture fx;
+        TForm1& f = fx.connect();
+        SetMode(f, c.hex);
+        f.AddStrCmd->setText(c.suffix);
+        f.VisTime->setChecked(c.visTime);
+        f.FiltrLog->setText(c.filter);
+        for (const QString& line : c.lines) {
             f.MainStrCmd->setText(line);
             QTest::keyClick(f.MainStrCmd, Qt::Key_Return);
             f.FlushLogView(); // the housekeeping tick draws between sends
         }
-        QCOMPARE(f.MainWindow->toPlainText(), log);
-        QCOMPARE(fx->serial.writes.size(), std::size_t(lines.size())); // a filtered line is still sent
+        QCOMPARE(f.MainWindow->toPlainText(), c.log);
+        QCOMPARE(fx.serial.writes.size(), std::size_t(c.lines.size())); // a filtered line is still sent
     }
 
     void countersAndTheirCaptions() {
-        auto fx = Connected();
-        TForm1& f = *fx->form;
+        FormFixture fx;
+        TForm1& f = fx.connect();
         QCOMPARE(f.StaticText3->text(), QStringLiteral("TX: 0, RX: 0"));
         f.MainStrCmd->setText(QStringLiteral("AT"));
         f.ButtonSend->click(); // 3 bytes
@@ -260,9 +185,9 @@ private slots:
         // an empty line with the port open does nothing and counts nothing
         f.MainStrCmd->clear();
         f.ButtonSend->click();
-        QCOMPARE(fx->serial.writes.size(), std::size_t{2});
+        QCOMPARE(fx.serial.writes.size(), std::size_t{2});
         QCOMPARE(f.LSend->text(), QStringLiteral("Send: 2"));
-        QCOMPARE(fx->dialogs.openPortErrorShown, 0);
+        QCOMPARE(fx.dialogs.openPortErrorShown, 0);
 
         // the statistics restart the packet count, not the byte totals
         f.BTClrStat->click();
@@ -274,7 +199,7 @@ private slots:
         QCOMPARE(f.LSend->text(), QStringLiteral("Send: 1"));
 
         // received bytes join the same caption
-        fx->serial.incoming = "OK";
+        fx.serial.incoming = "OK";
         f.RxTimerTimer();
         f.FlushLogView(); // the receive figures are shown with the next drawing
         QCOMPARE(f.StaticText3->text(), QStringLiteral("TX: 10 RX: 2"));
@@ -283,21 +208,21 @@ private slots:
     // On a slow line the caption follows the port's reports; a typed line that finds one send already waiting is
     // refused with a message, the waiting one goes when the first is out.
     void sendsWhileTheLineDrains() {
-        auto fx = Connected();
-        TForm1& f = *fx->form;
-        fx->serial.holdWrites = true;
+        FormFixture fx;
+        TForm1& f = fx.connect();
+        fx.serial.holdWrites = true;
         f.MainStrCmd->setText(QStringLiteral("AT"));
         for (int i = 0; i < 3; ++i)
             QTest::keyClick(f.MainStrCmd, Qt::Key_Return);
-        QCOMPARE(fx->dialogs.messages.size(), std::size_t{1});
+        QCOMPARE(fx.dialogs.messages.size(), std::size_t{1});
         QCOMPARE(f.StaticText3->text(), QStringLiteral("TX: 0 RX: 0"));
-        fx->serial.drain(2);
+        fx.serial.drain(2);
         QCOMPARE(f.StaticText3->text(), QStringLiteral("TX: 2 RX: 0"));
-        fx->serial.drain(1);
+        fx.serial.drain(1);
         QCOMPARE(f.LSend->text(), QStringLiteral("Send: 2"));
-        fx->serial.drain(3);
+        fx.serial.drain(3);
         QCOMPARE(f.StaticText3->text(), QStringLiteral("TX: 6 RX: 0"));
-        QCOMPARE(fx->serial.written, std::string("AT\rAT\r"));
+        QCOMPARE(fx.serial.written, std::string("AT\rAT\r"));
     }
 
     void closedPortShowsTheErrorWindow_data() {
@@ -311,9 +236,7 @@ private slots:
     void closedPortShowsTheErrorWindow() {
         QFETCH(Trigger, trigger);
         QFETCH(QString, line);
-        FormFixture fx(false);
-        fx.ports.names = {"/dev/ttyUSB0"};
-        fx.build();
+        FormFixture fx;
         TForm1& f = *fx.form;
         f.MainStrCmd->setText(line);
 
@@ -351,149 +274,93 @@ private slots:
         QCOMPARE(f.Mode(), clickHex ? TxMode::Hex : TxMode::Ascii);
     }
 
-    // The directive picker under the suffix field: opened by the Down arrow or Str2, closed by Enter, Esc or
-    // focus loss; only Enter takes an item over, and it replaces the whole suffix.
-    void directivePicker_data() {
-        QTest::addColumn<QString>("opener");
+    // The two lists under the fields: the directive picker under the suffix (opened by the Down arrow or Str2) and
+    // the quick history under the command line (Down arrow or Str1, filled with the history at every opening).
+    // Enter, Esc or focus loss close them; only Enter takes an item over, replacing the whole field, and never
+    // sends, even in the send-on-selection mode.
+    void popupLists_data() {
+        QTest::addColumn<bool>("history");   // the quick history, else the directive picker
+        QTest::addColumn<QString>("opener"); // down, up, button
         QTest::addColumn<QString>("action");
         QTest::addColumn<int>("row"); // selected before the action; -1 none
-        QTest::addColumn<QString>("suffix");
+        QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("visible");
-
-        QTest::newRow("Down, Enter") << "down"
-                                     << "enter" << 3 << "[XOR_8 (0..n)]" << false;
-        QTest::newRow("Str2, Enter") << "str2"
-                                     << "enter" << 8 << "[FF - SUM_8(2..n)]" << false;
-        QTest::newRow("Enter with nothing selected") << "down"
-                                                     << "enter" << -1 << "$0D" << true;
-        QTest::newRow("Down key selects the first item") << "down"
-                                                         << "down-enter" << -1 << "[SUM_8(0..n)]" << false;
-        QTest::newRow("mouse selects, Enter takes") << "str2"
-                                                    << "mouse-enter" << -1 << "[SUM_8(1..n)]" << false;
-        QTest::newRow("Esc") << "str2"
-                             << "esc" << 2 << "$0D" << false;
-        QTest::newRow("focus loss") << "down"
-                                    << "focus" << 2 << "$0D" << false;
-        QTest::newRow("mouse only selects") << "str2"
-                                            << "mouse" << -1 << "$0D" << true;
-        QTest::newRow("Up does not open") << "up"
-                                          << "none" << -1 << "$0D" << false;
+        const auto row = [](bool history, const char* name, const char* opener, const char* action, int row,
+                            const char* text, bool visible) {
+            QTest::newRow(qPrintable(QString(history ? "history: " : "picker: ") + name))
+                << history << opener << action << row << text << visible;
+        };
+        row(false, "Down, Enter", "down", "enter", 3, "[XOR_8 (0..n)]", false);
+        row(false, "Str2, Enter", "button", "enter", 8, "[FF - SUM_8(2..n)]", false);
+        row(false, "Enter with nothing selected", "down", "enter", -1, "$0D", true);
+        row(false, "Down key selects the first item", "down", "down-enter", -1, "[SUM_8(0..n)]", false);
+        row(false, "mouse selects, Enter takes", "button", "mouse-enter", -1, "[SUM_8(1..n)]", false);
+        row(false, "Esc", "button", "esc", 2, "$0D", false);
+        row(false, "focus loss", "down", "focus", 2, "$0D", false);
+        row(false, "mouse only selects", "button", "mouse", -1, "$0D", true);
+        row(false, "Up does not open", "up", "none", -1, "$0D", false);
+        row(true, "Down, Enter", "down", "enter", 1, "ATI", false);
+        row(true, "Str1, Enter", "button", "enter", 0, "AT", false);
+        row(true, "Enter with nothing selected", "down", "enter", -1, "typed", true);
+        row(true, "Down key selects the first item", "down", "down-enter", -1, "AT", false);
+        row(true, "mouse selects, Enter takes", "button", "mouse-enter", -1, "ATI", false);
+        row(true, "Esc", "button", "esc", 1, "typed", false);
+        row(true, "focus loss", "down", "focus", 1, "typed", false);
+        row(true, "mouse only selects", "button", "mouse", -1, "typed", true);
+        row(true, "Up does not open", "up", "none", -1, "typed", false);
     }
-    void directivePicker() {
+    void popupLists() {
+        QFETCH(bool, history);
         QFETCH(QString, opener);
         QFETCH(QString, action);
         QFETCH(int, row);
-        QFETCH(QString, suffix);
+        QFETCH(QString, text);
         QFETCH(bool, visible);
         FormFixture fx;
-        TForm1& f = *fx.form;
-        QVERIFY(ShowActive(f));
-        f.AddStrCmd->setFocus();
-
-        if (opener == "down") QTest::keyRelease(f.AddStrCmd, Qt::Key_Down);
-        if (opener == "up") QTest::keyRelease(f.AddStrCmd, Qt::Key_Up);
-        if (opener == "str2") QTest::mouseClick(f.Str2, Qt::LeftButton);
-        if (opener != "up") {
-            QVERIFY(f.LBTail->isVisible());
-            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.LBTail));
-        }
-        if (row >= 0) f.LBTail->setCurrentRow(row);
-
-        if (action == "down-enter") QTest::keyClick(f.LBTail, Qt::Key_Down);
-        if (action == "enter" || action == "down-enter") QTest::keyClick(f.LBTail, Qt::Key_Return);
-        if (action == "esc") QTest::keyClick(f.LBTail, Qt::Key_Escape);
-        if (action == "focus") f.MainStrCmd->setFocus();
-        if (action.startsWith("mouse")) {
-            const QRect item = f.LBTail->visualItemRect(f.LBTail->item(1));
-            QTest::mouseClick(f.LBTail->viewport(), Qt::LeftButton, {}, item.center());
-            QCOMPARE(f.LBTail->currentRow(), 1);
-        }
-        if (action == "mouse-enter") QTest::keyClick(f.LBTail, Qt::Key_Return);
-
-        QCOMPARE(f.AddStrCmd->text(), suffix);
-        QCOMPARE(f.LBTail->isVisible(), visible);
-        if (action.contains("enter") || action == "esc") {
-            QCOMPARE(QApplication::focusWidget(), visible ? static_cast<QWidget*>(f.LBTail) : f.AddStrCmd);
-        }
-        QVERIFY(fx.serial.writes.empty());
-    }
-
-    // The quick history under the command line: Down arrow or Str1 fill it with the history and open it; Enter
-    // copies the entry into the command line without sending, even in the send-on-selection mode.
-    void quickHistory_data() {
-        QTest::addColumn<QString>("opener");
-        QTest::addColumn<QString>("action");
-        QTest::addColumn<int>("row");
-        QTest::addColumn<QString>("mainStrCmd");
-        QTest::addColumn<bool>("visible");
-
-        QTest::newRow("Down, Enter") << "down"
-                                     << "enter" << 1 << "ATI" << false;
-        QTest::newRow("Str1, Enter") << "str1"
-                                     << "enter" << 0 << "AT" << false;
-        QTest::newRow("Enter with nothing selected") << "down"
-                                                     << "enter" << -1 << "typed" << true;
-        QTest::newRow("Down key selects the first item") << "down"
-                                                         << "down-enter" << -1 << "AT" << false;
-        QTest::newRow("mouse selects, Enter takes") << "str1"
-                                                    << "mouse-enter" << -1 << "ATI" << false;
-        QTest::newRow("Esc") << "str1"
-                             << "esc" << 1 << "typed" << false;
-        QTest::newRow("focus loss") << "down"
-                                    << "focus" << 1 << "typed" << false;
-        QTest::newRow("mouse only selects") << "str1"
-                                            << "mouse" << -1 << "typed" << true;
-        QTest::newRow("Up does not open") << "up"
-                                          << "none" << -1 << "typed" << false;
-    }
-    void quickHistory() {
-        QFETCH(QString, opener);
-        QFETCH(QString, action);
-        QFETCH(int, row);
-        QFETCH(QString, mainStrCmd);
-        QFETCH(bool, visible);
-        auto fx = Connected();
-        TForm1& f = *fx->form;
+        TForm1& f = fx.connect();
         f.SendPortData(QStringLiteral("ATI"));
         f.SendPortData(QStringLiteral("AT"));
         QCOMPARE(f.FastOldCmd->count(), 0); // refilled only when opened
         f.RBSel->setChecked(true);
         f.MainStrCmd->setText(QStringLiteral("typed"));
+        QLineEdit* field = history ? f.MainStrCmd : f.AddStrCmd;
+        QLineEdit* other = history ? f.AddStrCmd : f.MainStrCmd;
+        QListWidget* list = history ? f.FastOldCmd : f.LBTail;
         QVERIFY(ShowActive(f));
-        f.MainStrCmd->setFocus();
+        field->setFocus();
 
-        if (opener == "down") QTest::keyRelease(f.MainStrCmd, Qt::Key_Down);
-        if (opener == "up") QTest::keyRelease(f.MainStrCmd, Qt::Key_Up);
-        if (opener == "str1") QTest::mouseClick(f.Str1, Qt::LeftButton);
+        if (opener == "down") QTest::keyRelease(field, Qt::Key_Down);
+        if (opener == "up") QTest::keyRelease(field, Qt::Key_Up);
+        if (opener == "button") QTest::mouseClick(history ? f.Str1 : f.Str2, Qt::LeftButton);
         if (opener != "up") {
-            QVERIFY(f.FastOldCmd->isVisible());
-            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.FastOldCmd));
-            QCOMPARE(Items(f.FastOldCmd), (QStringList{"AT", "ATI"}));
+            QVERIFY(list->isVisible());
+            QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(list));
+            if (history) QCOMPARE(Items(list), (QStringList{"AT", "ATI"}));
         }
-        if (row >= 0) f.FastOldCmd->setCurrentRow(row);
+        if (row >= 0) list->setCurrentRow(row);
 
-        if (action == "down-enter") QTest::keyClick(f.FastOldCmd, Qt::Key_Down);
-        if (action == "enter" || action == "down-enter") QTest::keyClick(f.FastOldCmd, Qt::Key_Return);
-        if (action == "esc") QTest::keyClick(f.FastOldCmd, Qt::Key_Escape);
-        if (action == "focus") f.AddStrCmd->setFocus();
+        if (action == "down-enter") QTest::keyClick(list, Qt::Key_Down);
+        if (action == "enter" || action == "down-enter") QTest::keyClick(list, Qt::Key_Return);
+        if (action == "esc") QTest::keyClick(list, Qt::Key_Escape);
+        if (action == "focus") other->setFocus();
         if (action.startsWith("mouse")) {
-            const QRect item = f.FastOldCmd->visualItemRect(f.FastOldCmd->item(1));
-            QTest::mouseClick(f.FastOldCmd->viewport(), Qt::LeftButton, {}, item.center());
-            QCOMPARE(f.FastOldCmd->currentRow(), 1);
+            const QRect item = list->visualItemRect(list->item(1));
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
+            QCOMPARE(list->currentRow(), 1);
         }
-        if (action == "mouse-enter") QTest::keyClick(f.FastOldCmd, Qt::Key_Return);
+        if (action == "mouse-enter") QTest::keyClick(list, Qt::Key_Return);
 
-        QCOMPARE(f.MainStrCmd->text(), mainStrCmd);
-        QCOMPARE(f.FastOldCmd->isVisible(), visible);
+        QCOMPARE(field->text(), text);
+        QCOMPARE(list->isVisible(), visible);
         if (action.contains("enter") || action == "esc") {
-            QCOMPARE(QApplication::focusWidget(), visible ? static_cast<QWidget*>(f.FastOldCmd) : f.MainStrCmd);
+            QCOMPARE(QApplication::focusWidget(), visible ? static_cast<QWidget*>(list) : field);
         }
-        QCOMPARE(fx->serial.writes.size(), std::size_t{2}); // only the two sends above
+        QCOMPARE(fx.serial.writes.size(), std::size_t{2}); // only the two sends above
     }
 
     void quickHistoryIsRefilledAtEveryOpening() {
-        auto fx = Connected();
-        TForm1& f = *fx->form;
+        FormFixture fx;
+        TForm1& f = fx.connect();
         QVERIFY(ShowActive(f));
         f.SendPortData(QStringLiteral("AT"));
         QTest::mouseClick(f.Str1, Qt::LeftButton);
@@ -509,35 +376,29 @@ private slots:
     // including the stale bytes behind a record's text and lines outside ASCII.
     void historySurvivesARestart() {
         FormFixture fx(false);
-        fx.ports.names = {"/dev/ttyUSB0"};
-        const QByteArray before = HistoryFileBytes({Record("AT", "Zgarbage"), Record("ATI")});
-        {
-            QFile out(fx.path("OldCmd"));
-            QVERIFY(out.open(QIODevice::WriteOnly));
-            out.write(before);
-        }
+        QVERIFY(WriteFile(fx.path("OldCmd"), HistoryFileBytes({Record("AT", "Zgarbage"), Record("ATI")})));
         fx.build();
         QCOMPARE(Items(fx.form->FastOldCmd), (QStringList{"AT", "ATI"}));
-        fx.form->BTConnect->click();
+        fx.connect();
         fx.form->SendPortData(Cp("\xEF\xF0\xE8\xE2\xE5\xF2")); // "привет"
         QVERIFY(fx.form->close());
 
         // the new line went on top over the old entry 1, whose bytes behind the text stay
         const QByteArray after =
             HistoryFileBytes({Record("\xEF\xF0\xE8\xE2\xE5\xF2", "bage"), Record("AT", "Zgarbage"), Record("ATI")});
-        QCOMPARE(ReadAll(fx.path("OldCmd")), after);
+        QCOMPARE(ReadFile(fx.path("OldCmd")), after);
 
         fx.build();
         QCOMPARE(Items(fx.form->FastOldCmd), (QStringList{Cp("\xEF\xF0\xE8\xE2\xE5\xF2"), "AT", "ATI"}));
         QCOMPARE(Items(fx.form->OldCmdList), Items(fx.form->FastOldCmd));
         QVERIFY(fx.form->close());
-        QCOMPARE(ReadAll(fx.path("OldCmd")), after);
+        QCOMPARE(ReadFile(fx.path("OldCmd")), after);
         QVERIFY(fx.dialogs.messages.empty());
     }
 
     void historyViewToggles() {
-        auto fx = Connected();
-        TForm1& f = *fx->form;
+        FormFixture fx;
+        TForm1& f = fx.connect();
         f.SendPortData(QStringLiteral("AT"));
         const QList<QWidget*> swapped{f.EditAllCmd, f.CBLists, f.ButtonReadFile, f.RBName, f.RbData};
         for (QWidget* w : swapped)

@@ -1,14 +1,11 @@
 #include "transmit/history_file.h"
 
 #include "support/file_size_limit.h"
+#include "support/temp_dir_test.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <random>
-#include <vector>
 
 using namespace trelvo;
 namespace fs = std::filesystem;
@@ -17,34 +14,11 @@ namespace {
 
 const LocalTime kNow{2026, 12, 9, 4, 50, 7, 0, 3};
 
-// Each test in its own empty directory, removed afterwards.
-class HistoryFileTest : public testing::Test {
+class HistoryFileTest : public test::TempDirTest {
 protected:
     void SetUp() override {
-        std::random_device rd;
-        dir_ = fs::temp_directory_path() / ("trelvo_oldcmd_" + std::to_string(rd()) + std::to_string(rd()));
-        fs::create_directories(dir_);
+        TempDirTest::SetUp();
         file_ = dir_ / "OldCmd";
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(dir_, ec);
-    }
-    static void Write(const fs::path& p, const Bytes& bytes) {
-        std::ofstream(p, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    }
-    // Every name in the directory, so that a test sees a temporary file left behind.
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(dir_))
-            names.push_back(e.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-    static Bytes Read(const fs::path& p) {
-        std::ifstream in(p, std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(in), {});
     }
     // A file image with texts and junk behind them, as an older run may leave.
     static Bytes Image() {
@@ -59,7 +33,6 @@ protected:
         return img;
     }
 
-    fs::path dir_;
     fs::path file_;
 };
 
@@ -86,7 +59,7 @@ TEST_F(HistoryFileTest, RoundTripIsByteExact) {
     Write(file_, "changed"); // the save replaces whatever is there now
     EXPECT_EQ(f.save(h).status, HistorySaveStatus::Written);
     EXPECT_EQ(Read(file_), img);
-    EXPECT_EQ(Names(), std::vector<std::string>{"OldCmd"});
+    EXPECT_EQ(Names(), "OldCmd ");
 }
 
 TEST_F(HistoryFileTest, ShortAndLongFiles) {
@@ -182,7 +155,7 @@ TEST_F(HistoryFileTest, FailedSaveLeavesThePreviousFileWhole) {
     EXPECT_EQ(r.status, HistorySaveStatus::Failed);
     EXPECT_EQ(r.message, "OldCmd: File too large");
     EXPECT_EQ(Read(file_), img);
-    EXPECT_EQ(Names(), std::vector<std::string>{"OldCmd"});
+    EXPECT_EQ(Names(), "OldCmd ");
 }
 
 TEST_F(HistoryFileTest, StaleTemporaryFileFromACrashIsReplaced) {
@@ -194,7 +167,7 @@ TEST_F(HistoryFileTest, StaleTemporaryFileFromACrashIsReplaced) {
     UpdateHistory(h, "AT");
     ASSERT_EQ(f.save(h).status, HistorySaveStatus::Written);
     EXPECT_EQ(Read(file_), HistoryToFileBytes(h));
-    EXPECT_EQ(Names(), (std::vector<std::string>{"OldCmd", "OldCmd.tmp"}));
+    EXPECT_EQ(Names(), "OldCmd OldCmd.tmp ");
 }
 
 TEST_F(HistoryFileTest, CreateFailureIsReported) {

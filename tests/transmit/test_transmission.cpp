@@ -215,24 +215,10 @@ TEST_F(SendPortDataTest, EmptyLineWithOpenPortDoesNothing) {
 }
 
 // While the error window is open, a timer may try to send: the nested call is dropped, not queued.
-class NestingDialogs final : public Dialogs {
-public:
-    std::function<void()> whileShown;
-    int shown = 0;
-    void message(const std::string&) override {}
-    void showOpenPortError() override {
-        ++shown;
-        if (whileShown) whileShown();
-    }
-    SaveAnswer askSaveChanges() override { return SaveAnswer::No; }
-    std::optional<std::string> chooseCommandFile() override { return std::nullopt; }
-    void showInfo() override {}
-};
-
 TEST_F(SendPortDataTest, NestedCallWhileBusyIsDropped) {
-    NestingDialogs nesting;
+    test::RecordingDialogs nesting;
     SendOutcome nested;
-    nesting.whileShown = [&] {
+    nesting.whileOpenPortError = [&] {
         SendContext open = Context(port); // the port may even have come back meanwhile
         nested = SendPortData("AT", open);
         EXPECT_TRUE(state.SendBusy);
@@ -240,7 +226,7 @@ TEST_F(SendPortDataTest, NestedCallWhileBusyIsDropped) {
     SendContext closed{state, false, port, clock, nesting, inputs, history, sink, counters};
     EXPECT_EQ(SendPortData("X", closed).status, SendStatus::PortClosed);
     EXPECT_EQ(nested.status, SendStatus::Busy);
-    EXPECT_EQ(nesting.shown, 1);
+    EXPECT_EQ(nesting.openPortErrorShown, 1);
     EXPECT_TRUE(port.writes.empty());
     EXPECT_TRUE(HistoryItems(history).empty());
     EXPECT_FALSE(state.SendBusy);
