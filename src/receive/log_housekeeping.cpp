@@ -20,6 +20,9 @@ LogHousekeepingResult LogHousekeeping::tick(LogView& view, LogFile& file, const 
     }
     const std::int64_t now = clock.monotonicMs();
     r.logCaptions = file.flushIfDue(now);
+    // The local clock is read (which costs more than the rest of this tick) only once its next second is due: the
+    // label follows a change of the clock's setting within a second.
+    if (nextSecondMs_ && now < *nextSecondMs_) return r;
     const LocalTime local = clock.localTime();
     nextSecondMs_ = now + 1000 - local.msec;
     Bytes text = ClockLabelText(local);

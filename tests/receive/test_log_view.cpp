@@ -105,8 +105,11 @@ TEST(LogView, PauseCaptionsAndClockLabel) {
     EXPECT_TRUE(r.clockChanged);
     EXPECT_EQ(r.clockText, "09:07:03");
     clock.local.msec = 900;
+    clock.advance(955); // the second that began 45 ms before the first tick is over
     EXPECT_FALSE(hk.tick(view, file, clock).clockChanged);
     clock.local = LocalTime{2024, 3, 5, 23, 59, 59, 0, 2};
+    EXPECT_FALSE(hk.tick(view, file, clock).clockChanged) << "read again only when its next second is due";
+    clock.advance(100);
     EXPECT_EQ(hk.tick(view, file, clock).clockText, "23:59:59");
 }
 
