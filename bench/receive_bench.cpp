@@ -38,9 +38,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <iostream>
-#include <fstream>
 #include <random>
 #include <set>
 #include <string>
@@ -502,8 +502,8 @@ void PrintPaced(const PacedFigures& f) {
     std::printf("Paced text lines, %.0f s, time-out 0: taken in %.0f B/s, entries %.0f /s, CPU GUI thread %.2f %%, "
                 "process %.2f %% (of which the program %.2f %%, the feeder and the virtual device the rest); timer "
                 "wake-ups/s: receive %.0f, housekeeping %.1f\n",
-                f.seconds, f.bytesPerSecond, f.entriesPerSecond, f.guiCpu * 100, f.processCpu * 100,
-                f.programCpu * 100, f.rxTicksPerSecond, f.housekeepingPerSecond);
+                f.seconds, f.bytesPerSecond, f.entriesPerSecond, f.guiCpu * 100, f.processCpu * 100, f.programCpu * 100,
+                f.rxTicksPerSecond, f.housekeepingPerSecond);
 }
 
 int Run(int argc, char** argv) {

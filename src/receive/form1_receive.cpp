@@ -5,6 +5,7 @@
 #include "app/appearance.h"
 #include "receive/log_scroll_bar.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -12,7 +13,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QAbstractTextDocumentLayout>
 #include <QSignalBlocker>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -118,7 +118,7 @@ void TForm1::FlushLogView() {
     if (!logView_.hasPending()) return;
     QScrollBar* bar = MainWindow->verticalScrollBar();
     const bool following = bar->value() == bar->maximum(); // a user who scrolled back keeps his place
-    const HeldScrollBar held(bar);                          // the new range and the new end, judged as one
+    const HeldScrollBar held(bar);                         // the new range and the new end, judged as one
     QTextDocument* doc = MainWindow->document();
     QAbstractTextDocumentLayout* layout = doc->documentLayout();
     const bool wasEmpty = doc->isEmpty();

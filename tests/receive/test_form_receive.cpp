@@ -105,8 +105,11 @@ private slots:
         const auto onScreen = [&] {
             QCoreApplication::processEvents(); // the paint of the last drawing
             const QPoint at = view->mapTo(&w.f, QPoint(0, 0));
-            return w.f.screen()->grabWindow(w.f.winId()).toImage().copy(QRect(at, view->size())).convertToFormat(
-                QImage::Format_RGB32);
+            return w.f.screen()
+                ->grabWindow(w.f.winId())
+                .toImage()
+                .copy(QRect(at, view->size()))
+                .convertToFormat(QImage::Format_RGB32);
         };
         const auto fresh = [&] { return view->grab().toImage().convertToFormat(QImage::Format_RGB32); };
         const int batches[] = {1, 2, 5, 30, 1, 3, 60, 1};
