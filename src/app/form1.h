@@ -292,6 +292,7 @@ private:
     void StartReceiveTimers();
     void WakeRxTimer();
     void RxDataArrived();
+    void RxTick(ReceivePath& path);
     void ScheduleRxTimer(bool keepPolling);
     void ScheduleHousekeeping();
     void ShowRxCaptions();

@@ -36,17 +36,51 @@ void TForm1::WakeRxTimer() {
     if (rxWakeOnData_ && (!RxTimer->isActive() || RxTimer->interval() > 1)) RxTimer->start(0);
 }
 
+namespace {
+
+// The port as a tick run on its read notification sees it: never more waiting than was counted before that tick.
+// What arrives meanwhile stays in the port for the next tick, a millisecond on, as if it had come just after.
+class CountedPort final : public SerialDevice {
+public:
+    CountedPort(SerialDevice& port, std::uint32_t counted) : port_(port), counted_(counted) {}
+    bool open(const std::string& name) override { return port_.open(name); }
+    void setQueueSizes(std::uint32_t in, std::uint32_t out) override { port_.setQueueSizes(in, out); }
+    bool applySettings(const PortDcb& dcb) override { return port_.applySettings(dcb); }
+    std::uint32_t bytesWaiting() override { return std::min(port_.bytesWaiting(), counted_); }
+    std::uint32_t read(char* buffer, std::uint32_t maxBytes) override { return port_.read(buffer, maxBytes); }
+    std::uint32_t write(const char* data, std::uint32_t count) override { return port_.write(data, count); }
+    void purge() override { port_.purge(); }
+    void close() override { port_.close(); }
+    SerialErrorKind lastErrorKind() const override { return port_.lastErrorKind(); }
+    std::string lastErrorText() const override { return port_.lastErrorText(); }
+
+private:
+    SerialDevice& port_;
+    std::uint32_t counted_;
+};
+
+} // namespace
+
 // The port tells of new bytes. When no packet is open and they are too few to be cut for size, the tick that reads
-// them cannot end a packet, so it cannot place an entry nor open a window: RxTimer's tick runs here and now (unless
-// the timer is held), which spares the event loop a turn for every packet. Otherwise, and within a tick (whose own
-// look at the port tells of bytes too), the timer runs it.
+// them cannot end a packet, so it can neither place an entry nor open a window (in which the port, still inside
+// its notification, would tell of no more bytes): RxTimer's tick runs here and now, unless the timer is held,
+// which spares the event loop a turn for every packet. Otherwise, and within a tick (whose own look at the port
+// tells of bytes too), the timer runs it.
 void TForm1::RxDataArrived() {
-    if (rxWakeOnData_ && !RxTimer->signalsBlocked() && !st.receive.RxBusy && st.port.PortOpen &&
-        st.receive.RxLen == 0 && svc_.serial.bytesWaiting() <= RxState::kCutAbove) {
-        RxTimerTimer();
+    if (!rxWakeOnData_ || RxTimer->signalsBlocked() || st.receive.RxBusy || !st.port.PortOpen ||
+        st.receive.RxLen != 0) {
+        WakeRxTimer();
         return;
     }
-    WakeRxTimer();
+    const std::uint32_t waiting = svc_.serial.bytesWaiting();
+    if (waiting > RxState::kCutAbove) {
+        WakeRxTimer();
+        return;
+    }
+    CountedPort counted(svc_.serial, waiting);
+    ReceivePath path{counted,          rxPath_.portOpen, rxPath_.clock,      rxPath_.counters,
+                     rxPath_.settings, rxPath_.sink,     rxPath_.afterAnswer};
+    RxTick(path);
 }
 
 // The receive tick runs while it has work, with the same clock readings as a tick every millisecond: every
@@ -75,8 +109,12 @@ void TForm1::ScheduleHousekeeping() {
 }
 
 void TForm1::RxTimerTimer() {
+    RxTick(rxPath_);
+}
+
+void TForm1::RxTick(ReceivePath& path) {
     const bool skipped = st.receive.RxBusy; // a tick entered from a modal window only clears the flag
-    const RxTickResult r = trelvo::RxTimerTimer(st.receive, rxPath_);
+    const RxTickResult r = trelvo::RxTimerTimer(st.receive, path);
     // A tick that found bytes is followed by another: more may wait than one tick takes.
     ScheduleRxTimer(skipped || r.readCaption);
     // The figures are counted at once and shown with the next drawing, as the entries are.
