@@ -57,7 +57,7 @@ struct WireCase {
     bool hex;
     QString mainStrCmd, suffix;
     QByteArray wire;
-    QString directLine; // the line handed over by another send path
+    QString directLine = {}; // the line handed over by another send path
 };
 
 struct EchoCase {
