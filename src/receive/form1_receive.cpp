@@ -203,10 +203,18 @@ void TForm1::StartStopClick() {
     MainWindow->setVisible(!paused);
     SecondWindow->setVisible(paused);
     // The log's lines, an empty line and the stop line; an empty log has no line to end.
-    if (paused)
+    if (paused) {
+        const QScrollBar* live = MainWindow->verticalScrollBar();
+        const bool following = live->value() >= live->maximum();
+        const int firstLine = live->value();
         SecondWindow->setPlainText(
             (MainWindow->document()->isEmpty() ? QString() : MainWindow->toPlainText() + QLatin1Char('\n')) +
             QLatin1Char('\n') + QString::fromLatin1(kLogStopLine));
+        // The snapshot opens where the user was looking: at its end (the stop line) when the log was following
+        // the newest entries, else at the same first line.
+        QScrollBar* snapshot = SecondWindow->verticalScrollBar();
+        snapshot->setValue(following ? snapshot->maximum() : firstLine);
+    }
 }
 
 void TForm1::ShowLogFileState() {

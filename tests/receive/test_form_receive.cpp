@@ -240,6 +240,21 @@ private slots:
         QCOMPARE(w.lines(), before.size() + 1);
     }
 
+    void theSnapshotOpensWhereTheUserWasLooking() {
+        for (const bool following : {true, false}) {
+            ReceiveWindow w;
+            for (int i = 0; i < 100; ++i)
+                w.packet("line\r\n");
+            w.housekeeping();
+            QScrollBar* live = w.f.MainWindow->verticalScrollBar();
+            QVERIFY(live->maximum() > 10);
+            if (!following) live->setValue(10);
+            w.f.StartStop->click();
+            const QScrollBar* snapshot = w.f.SecondWindow->verticalScrollBar();
+            QCOMPARE(snapshot->value(), following ? snapshot->maximum() : 10);
+        }
+    }
+
     void clearEmptiesOnlyTheLogWindow() {
         ReceiveWindow w;
         w.f.StartLog->click();
