@@ -48,6 +48,17 @@ QLabel* Label(QWidget* parent, const char* name, QRect g, const char* caption, c
     return l;
 }
 
+// A label whose text changes while data flows (counters, the clock). Opaque, it is repainted alone rather than
+// together with the panel and window beneath it; of fixed size and plain text, a new text neither asks the parent
+// to lay out again nor is looked at as rich text.
+QLabel* Figure(QWidget* parent, const char* name, QRect g, const char* caption, const char* hint = nullptr) {
+    QLabel* l = Label(parent, name, g, caption, hint);
+    l->setTextFormat(Qt::PlainText);
+    l->setFixedSize(g.size());
+    l->setAutoFillBackground(true);
+    return l;
+}
+
 QFrame* Panel(QWidget* parent, const char* name, QRect g) {
     auto* p = Make<QFrame>(parent, name, g);
     p->setFrameShape(QFrame::StyledPanel);
@@ -153,7 +164,7 @@ void TForm1::BuildTopBar() {
 
 void TForm1::BuildModePanel() {
     LogPanel = Panel(centralWidget(), "LogPanel", {4, 413, 937, 45});
-    TextTime = Label(LogPanel, "TextTime", {6, 4, 60, 17}, "00:00:00");
+    TextTime = Figure(LogPanel, "TextTime", {6, 4, 60, 17}, "00:00:00");
     VisTime = Make<QCheckBox>(LogPanel, "VisTime", {6, 23, 64, 17});
     VisTime->setText(QStringLiteral("TIME + "));
 
@@ -188,11 +199,11 @@ void TForm1::BuildModePanel() {
     PeriodTX->setMaxLength(5);
 
     PStats = Panel(LogPanel, "PStats", {594, 2, 339, 41});
-    LSend = Label(PStats, "LSend", {6, 3, 100, 17}, "Send: 0", "Число отправленных пакетов");
-    LRead = Label(PStats, "LRead", {6, 21, 100, 17}, "Read: 0", "Число принятых пакетов");
-    MinTimeWait = Label(PStats, "MinTimeWait", {110, 3, 130, 17}, "MIN_T_W:  NA",
+    LSend = Figure(PStats, "LSend", {6, 3, 100, 17}, "Send: 0", "Число отправленных пакетов");
+    LRead = Figure(PStats, "LRead", {6, 21, 100, 17}, "Read: 0", "Число принятых пакетов");
+    MinTimeWait = Figure(PStats, "MinTimeWait", {110, 3, 130, 17}, "MIN_T_W:  NA",
                         "Минимальное время между принятыми пакетами");
-    MaxTimeWait = Label(PStats, "MaxTimeWait", {110, 21, 130, 17}, "MAX_T_W: NA",
+    MaxTimeWait = Figure(PStats, "MaxTimeWait", {110, 21, 130, 17}, "MAX_T_W: NA",
                         "Максимальное время между принятыми пакетами");
     BTClrStat = Button(PStats, "BTClrStat", {296, 5, 37, 31}, "0", "Обнулить статистику");
     BTClrStat->setFont(DesignFont(13, true));
@@ -278,7 +289,7 @@ void TForm1::BuildBottomPanel() {
                         "Двойной клик по команде откроет окно редактирования справки");
     SetBackground(StaticText1, colors::Yellow);
     StaticText1->hide();
-    StaticText3 = Label(p, "StaticText3", {668, 272, 261, 17}, "TX: 0, RX: 0");
+    StaticText3 = Figure(p, "StaticText3", {668, 272, 261, 17}, "TX: 0, RX: 0");
 }
 
 void TForm1::BuildCommandGrid() {
