@@ -31,6 +31,10 @@ namespace {
 // At most this many reads from the system per bytesWaiting() call; each takes what is there, none waits.
 constexpr int kMaxPullsPerCall = 16;
 
+// Fewer bytes than this in Qt's buffer after a read notification: the read emptied the system's queue, which
+// fills a line buffer of 4 KiB before it holds any back.
+constexpr qint64 kDrainedBelow = 1024;
+
 // How long a line found idle counts as idle.
 constexpr auto kIdleFor = std::chrono::microseconds(250);
 
@@ -64,6 +68,10 @@ QtSerialDevice::QtSerialDevice() : port_(std::make_unique<QSerialPort>()) {
         },
         Qt::QueuedConnection);
     QObject::connect(port_.get(), &QSerialPort::readyRead, port_.get(), [this] {
+        // Qt has just read from the system. A read that took far less than the system's line buffer holds took
+        // everything there was: the line counts as idle, as after a look that found nothing, and the receive tick
+        // this notification runs asks the system no second time.
+        if (port_->bytesAvailable() < kDrainedBelow) idleAt_ = std::chrono::steady_clock::now();
         if (readNotify_) readNotify_();
     });
 }
