@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -48,11 +49,28 @@ QLabel* Label(QWidget* parent, const char* name, QRect g, const char* caption, c
     return l;
 }
 
-// A label whose text changes while data flows (counters, the clock). Opaque, it is repainted alone rather than
-// together with the panel and window beneath it; of fixed size and plain text, a new text neither asks the parent
-// to lay out again nor is looked at as rich text.
+// A label whose text changes while data flows (counters, the clock), redrawn up to twenty times a second. Its one
+// line is drawn at a point, as QLabel places it, which spares the line breaking QLabel's paint does for each text.
+class FigureLabel final : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setPen(palette().color(foregroundRole()));
+        const QFontMetricsF m(font());
+        const QRectF r = contentsRect();
+        p.drawText(QPointF(r.left(), r.top() + (r.height() - m.height()) / 2 + m.ascent()), text());
+    }
+};
+
+// Opaque, a figure is repainted alone rather than together with the panel and window beneath it; of fixed size and
+// plain text, a new text neither asks the parent to lay out again nor is looked at as rich text.
 QLabel* Figure(QWidget* parent, const char* name, QRect g, const char* caption, const char* hint = nullptr) {
-    QLabel* l = Label(parent, name, g, caption, hint);
+    auto* l = Make<FigureLabel>(parent, name, g);
+    l->setText(U(caption));
+    if (hint) l->setToolTip(U(hint));
     l->setTextFormat(Qt::PlainText);
     l->setFixedSize(g.size());
     l->setAutoFillBackground(true);
