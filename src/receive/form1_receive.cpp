@@ -184,8 +184,8 @@ void TForm1::FlushLogView() {
         viewport->update();
     else
         viewport->update(0, viewport->height() - band, viewport->width(), band);
+    housekeeping_.noteDrawn(svc_.clock.monotonicMs(), logView_.pendingEntries());
     logView_.clearPending();
-    housekeeping_.noteDrawn(svc_.clock.monotonicMs());
     if (following) bar->setValue(bar->maximum());
 }
 

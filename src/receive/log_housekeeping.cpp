@@ -42,7 +42,7 @@ std::int64_t LogHousekeeping::msUntilDue(const LogView& view, const LogFile& fil
     if (view.pending().size() >= LogPlacement::kDrawAtBytes)
         due = 0;
     else if (moreToDraw || view.hasPending() || view.overLimit())
-        due = std::min(due, lastDrawMs_ + kDrawEveryMs - now);
+        due = std::min(due, lastDrawMs_ + (lastDrawEntries_ > 1 ? kStreamDrawEveryMs : kDrawEveryMs) - now);
     if (const auto at = file.flushDueMs()) due = std::min(due, *at - now);
     return std::max<std::int64_t>(due, 0);
 }

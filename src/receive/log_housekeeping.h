@@ -53,24 +53,31 @@ struct LogHousekeepingResult {
 
 class LogHousekeeping {
 public:
-    // Entries reach the screen in batches, at most twenty times a second: text that scrolls in steps of 50 ms still
-    // reads as moving, not jumping, and each drawing costs much the same however few lines it adds.
+    // Entries reach the screen in batches: each drawing costs much the same however few lines it adds. An entry
+    // that comes alone is drawn within 50 ms. While entries stream (the last drawing carried more than one), the
+    // log moves ten times a second: lines that come faster than a drawing cannot be read as they pass anyway, and
+    // a device talking without pause costs half as many drawings.
     static constexpr std::int64_t kDrawEveryMs = 50;
+    static constexpr std::int64_t kStreamDrawEveryMs = 100;
 
     // The line limit (also while paused), the log file's flush, and the clock label.
     LogHousekeepingResult tick(LogView& view, LogFile& file, const Clock& clock);
 
     // Milliseconds from now until the tick next has work: the clock label's next second, the entries waiting to be
-    // drawn (no sooner than kDrawEveryMs after the last drawing), the log file's next write.
+    // drawn (no sooner than kDrawEveryMs or kStreamDrawEveryMs after the last drawing), the log file's next write.
     // `moreToDraw`: the window has other changes waiting for the next drawing (the receive figures).
     std::int64_t msUntilDue(const LogView& view, const LogFile& file, const Clock& clock,
                             bool moreToDraw = false) const;
-    void noteDrawn(std::int64_t nowMs) { lastDrawMs_ = nowMs; }
+    void noteDrawn(std::int64_t nowMs, std::int64_t entries) {
+        lastDrawMs_ = nowMs;
+        lastDrawEntries_ = entries;
+    }
 
 private:
     Bytes lastClock_;
     std::optional<std::int64_t> nextSecondMs_; // monotonic reading at which the clock label's next second begins
     std::int64_t lastDrawMs_ = std::numeric_limits<std::int64_t>::min() / 2;
+    std::int64_t lastDrawEntries_ = 0;
 };
 
 } // namespace trelvo

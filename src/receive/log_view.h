@@ -36,6 +36,7 @@ public:
     std::string_view pending() const { return pending_; }
     void clearPending();
     bool hasPending() const { return pendingEntries_ > 0; }
+    std::int64_t pendingEntries() const { return pendingEntries_; }
 
     std::int64_t lines() const { return lines_; }
     // More than 5000 lines: the housekeeping tick empties the view.

@@ -130,20 +130,22 @@ TEST(LogView, DroppingThePendingTextInPlaceKeepsTheCount) {
 }
 
 // The housekeeping tick is armed for its next piece of work only: the clock label's next second, or the next
-// drawing, at most every 50 ms unless much text waits.
+// drawing, at most every 50 ms, every 100 ms while entries stream, at once when much text waits.
 TEST(LogHousekeeping, WakesOnlyForWork) {
     const struct {
         const char* name;
         std::size_t waitingBytes; // placed, not drawn
         std::int64_t drawnMsAgo;  // -1: never drawn
+        std::int64_t drawnEntries;
         bool moreToDraw;
         std::int64_t due;
     } rows[] = {
-        {"nothing to do: the clock label's next second", 0, 5, false, 955},
-        {"entries waiting, never drawn", 1, -1, false, 0},
-        {"entries waiting, drawn 10 ms ago", 1, 10, false, 40},
-        {"receive figures waiting, drawn 50 ms ago", 0, 50, true, 0},
-        {"much text waiting is drawn at once", LogPlacement::kDrawAtBytes, 0, false, 0},
+        {"nothing to do: the clock label's next second", 0, 5, 1, false, 955},
+        {"entries waiting, never drawn", 1, -1, 0, false, 0},
+        {"entries waiting, one drawn 10 ms ago", 1, 10, 1, false, 40},
+        {"entries waiting, a stream of them drawn 10 ms ago", 1, 10, 2, false, 90},
+        {"receive figures waiting, drawn 50 ms ago", 0, 50, 0, true, 0},
+        {"much text waiting is drawn at once", LogPlacement::kDrawAtBytes, 0, 9, false, 0},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
@@ -152,7 +154,7 @@ TEST(LogHousekeeping, WakesOnlyForWork) {
         LogFile file(dialogs);
         ManualClock clock; // 45 ms into the second
         LogHousekeeping hk;
-        if (r.drawnMsAgo >= 0) hk.noteDrawn(clock.now - r.drawnMsAgo);
+        if (r.drawnMsAgo >= 0) hk.noteDrawn(clock.now - r.drawnMsAgo, r.drawnEntries);
         if (r.waitingBytes > 0) view.append(std::string(r.waitingBytes, 'x'));
         EXPECT_EQ(hk.msUntilDue(view, file, clock, r.moreToDraw), r.due);
     }
