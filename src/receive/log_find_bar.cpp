@@ -176,7 +176,7 @@ void LogFindBar::search(FindStep step) {
     const LogFindResult r = FindInLog(*watched_->document(), q, from, step);
     current_ = r.match;
     if (current_.isNull())
-        setStatus(U(kNotFound), true);
+        setStatus(U(kNotFound), /*notFound=*/true);
     else
         setStatus(r.wrapped ? U(step == FindStep::Previous ? kFromEnd : kFromStart) : QString());
     if (!current_.isNull()) showMatch(current_);
@@ -211,7 +211,7 @@ void LogFindBar::refresh() {
     const LogFindQuery q = query();
     if (!current_.isNull() && (current_.document() != v->document() || !IsMatch(current_, q))) {
         current_ = QTextCursor(); // cleared with the log, or the other view
-        if (status->text() != U(kNotFound)) setStatus({});
+        if (!notFound_) setStatus({});
     }
     const QList<QTextCursor> found = matchesNearView(q);
     static const QColor kMatch(255, 240, 120);
@@ -223,7 +223,7 @@ void LogFindBar::refresh() {
     if (!current_.isNull()) marks.push_back(Mark(current_, kCurrent));
     v->setExtraSelections(marks);
     // Entries that came in since may hold the text now.
-    if (!marks.isEmpty() && status->text() == U(kNotFound)) setStatus({});
+    if (!marks.isEmpty() && notFound_) setStatus({});
 }
 
 QList<QTextCursor> LogFindBar::matchesNearView(const LogFindQuery& q) {
@@ -291,9 +291,10 @@ QTextBlock LogFindBar::lastVisible() const {
     return watched_->cursorForPosition(QPoint(0, watched_->viewport()->height() - 1)).block();
 }
 
-void LogFindBar::setStatus(const QString& text, bool alarm) {
+void LogFindBar::setStatus(const QString& text, bool notFound) {
+    notFound_ = notFound;
     status->setText(text);
-    SetTextColor(status, alarm ? QColor(200, 0, 0) : TextColor(this));
+    SetTextColor(status, notFound ? QColor(200, 0, 0) : TextColor(this));
 }
 
 bool LogFindBar::eventFilter(QObject* watched, QEvent* event) {

@@ -57,7 +57,7 @@ private:
     LogFindQuery query() const;
     void search(FindStep step);
     void showMatch(const QTextCursor& match);
-    void setStatus(const QString& text, bool alarm = false);
+    void setStatus(const QString& text, bool notFound = false); // "not found" in red
     // Follows `v`'s text, scrolling, size and the switch between the views; nullptr stops following.
     void watch(QPlainTextEdit* v);
     void scheduleRefresh();
@@ -75,7 +75,8 @@ private:
     QPlainTextEdit* watched_ = nullptr;
     QList<QMetaObject::Connection> links_;
     QTextCursor current_;
-    int markedEnd_ = 0; // end of the last line whose matches are marked
+    int markedEnd_ = 0;     // end of the last line whose matches are marked
+    bool notFound_ = false; // the status says the text is not in the log
     QPointer<QWidget> returnFocus_;
     QTimer refresh_;
 };
