@@ -210,6 +210,8 @@ struct PacedFigures {
     double seconds = 0, bytesPerSecond = 0, entriesPerSecond = 0;
     double guiCpu = 0, processCpu = 0;
     double programCpu = 0; // the process less the benchmark's own feeder and virtual-device threads
+    // The same, second by second: their median tells a run's own figure from a spell of a slow host within it.
+    double guiCpuMedian = 0, programCpuMedian = 0;
     double rxTicksPerSecond = 0, housekeepingPerSecond = 0;
 };
 
@@ -407,7 +409,16 @@ public:
         const auto packets0 = form_.st.receive.RenderedPackets;
         const double gui0 = CpuSeconds(true), proc0 = CpuSeconds(false), others0 = ThreadsCpuSeconds(others);
         Stopwatch wall;
-        RunFor(seconds * 1000);
+        std::vector<double> guiPerSecond, programPerSecond;
+        for (double left = seconds * 1000; left > 0; left -= 1000) {
+            const double g = CpuSeconds(true), p = CpuSeconds(false) - ThreadsCpuSeconds(others);
+            Stopwatch second;
+            RunFor(std::min(left, 1000.0));
+            guiPerSecond.push_back((CpuSeconds(true) - g) / second.seconds());
+            programPerSecond.push_back((CpuSeconds(false) - ThreadsCpuSeconds(others) - p) / second.seconds());
+        }
+        f.guiCpuMedian = Summarise(guiPerSecond).median;
+        f.programCpuMedian = Summarise(programPerSecond).median;
         f.seconds = wall.seconds();
         f.guiCpu = (CpuSeconds(true) - gui0) / f.seconds;
         f.processCpu = (CpuSeconds(false) - proc0) / f.seconds;
@@ -500,10 +511,10 @@ void PrintIdle(const char* port, double seconds, const IdleFigures& f) {
 
 void PrintPaced(const PacedFigures& f) {
     std::printf("Paced text lines, %.0f s, time-out 0: taken in %.0f B/s, entries %.0f /s, CPU GUI thread %.2f %%, "
-                "process %.2f %% (of which the program %.2f %%, the feeder and the virtual device the rest); timer "
-                "wake-ups/s: receive %.0f, housekeeping %.1f\n",
+                "process %.2f %% (of which the program %.2f %%, the feeder and the virtual device the rest); per-second "
+                "median: GUI thread %.2f %%, program %.2f %%; timer wake-ups/s: receive %.0f, housekeeping %.1f\n",
                 f.seconds, f.bytesPerSecond, f.entriesPerSecond, f.guiCpu * 100, f.processCpu * 100, f.programCpu * 100,
-                f.rxTicksPerSecond, f.housekeepingPerSecond);
+                f.guiCpuMedian * 100, f.programCpuMedian * 100, f.rxTicksPerSecond, f.housekeepingPerSecond);
 }
 
 int Run(int argc, char** argv) {
