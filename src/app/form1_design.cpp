@@ -220,9 +220,9 @@ void TForm1::BuildModePanel() {
     LSend = Figure(PStats, "LSend", {6, 3, 100, 17}, "Send: 0", "Число отправленных пакетов");
     LRead = Figure(PStats, "LRead", {6, 21, 100, 17}, "Read: 0", "Число принятых пакетов");
     MinTimeWait = Figure(PStats, "MinTimeWait", {110, 3, 130, 17}, "MIN_T_W:  NA",
-                        "Минимальное время между принятыми пакетами");
+                         "Минимальное время между принятыми пакетами");
     MaxTimeWait = Figure(PStats, "MaxTimeWait", {110, 21, 130, 17}, "MAX_T_W: NA",
-                        "Максимальное время между принятыми пакетами");
+                         "Максимальное время между принятыми пакетами");
     BTClrStat = Button(PStats, "BTClrStat", {296, 5, 37, 31}, "0", "Обнулить статистику");
     BTClrStat->setFont(DesignFont(13, true));
 }
