@@ -45,30 +45,15 @@ struct Options {
 };
 
 // The production port, with the moment of every write noted.
-class TimedPort final : public SerialDevice {
+class TimedPort final : public ForwardingSerialDevice {
 public:
+    TimedPort() : ForwardingSerialDevice(port_) {}
     std::vector<double> writesMs;
 
-    bool open(const std::string& name) override { return port_.open(name); }
-    void setQueueSizes(std::uint32_t in, std::uint32_t out) override { port_.setQueueSizes(in, out); }
-    bool applySettings(const PortDcb& dcb) override { return port_.applySettings(dcb); }
-    std::uint32_t bytesWaiting() override { return port_.bytesWaiting(); }
-    std::uint32_t read(char* buffer, std::uint32_t maxBytes) override { return port_.read(buffer, maxBytes); }
     std::uint32_t write(const char* data, std::uint32_t count) override {
         writesMs.push_back(NowMs());
-        return port_.write(data, count);
+        return ForwardingSerialDevice::write(data, count);
     }
-    void purge() override { port_.purge(); }
-    void close() override { port_.close(); }
-    // The window relies on these as on the production port: writes that drain, and reads that wake it.
-    std::uint64_t bytesToWrite() override { return port_.bytesToWrite(); }
-    void setBytesWrittenListener(std::function<void(std::uint64_t)> written) override {
-        port_.setBytesWrittenListener(std::move(written));
-    }
-    void purgeInput() override { port_.purgeInput(); }
-    bool setReadNotify(std::function<void()> notify) override { return port_.setReadNotify(std::move(notify)); }
-    SerialErrorKind lastErrorKind() const override { return port_.lastErrorKind(); }
-    std::string lastErrorText() const override { return port_.lastErrorText(); }
 
 private:
     QtSerialDevice port_;

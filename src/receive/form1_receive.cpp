@@ -40,22 +40,12 @@ namespace {
 
 // The port as a tick run on its read notification sees it: never more waiting than was counted before that tick.
 // What arrives meanwhile stays in the port for the next tick, a millisecond on, as if it had come just after.
-class CountedPort final : public SerialDevice {
+class CountedPort final : public ForwardingSerialDevice {
 public:
-    CountedPort(SerialDevice& port, std::uint32_t counted) : port_(port), counted_(counted) {}
-    bool open(const std::string& name) override { return port_.open(name); }
-    void setQueueSizes(std::uint32_t in, std::uint32_t out) override { port_.setQueueSizes(in, out); }
-    bool applySettings(const PortDcb& dcb) override { return port_.applySettings(dcb); }
-    std::uint32_t bytesWaiting() override { return std::min(port_.bytesWaiting(), counted_); }
-    std::uint32_t read(char* buffer, std::uint32_t maxBytes) override { return port_.read(buffer, maxBytes); }
-    std::uint32_t write(const char* data, std::uint32_t count) override { return port_.write(data, count); }
-    void purge() override { port_.purge(); }
-    void close() override { port_.close(); }
-    SerialErrorKind lastErrorKind() const override { return port_.lastErrorKind(); }
-    std::string lastErrorText() const override { return port_.lastErrorText(); }
+    CountedPort(SerialDevice& port, std::uint32_t counted) : ForwardingSerialDevice(port), counted_(counted) {}
+    std::uint32_t bytesWaiting() override { return std::min(ForwardingSerialDevice::bytesWaiting(), counted_); }
 
 private:
-    SerialDevice& port_;
     std::uint32_t counted_;
 };
 

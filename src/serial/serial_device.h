@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 
 namespace trelvo {
 
@@ -74,6 +75,31 @@ public:
     virtual SerialErrorKind lastErrorKind() const = 0;
     // The platform's own reason for the last failure, for example "Permission denied".
     virtual std::string lastErrorText() const = 0;
+};
+
+// Another device as seen through a wrapper: every call goes to it, so a wrapper overrides only what it changes.
+class ForwardingSerialDevice : public SerialDevice {
+public:
+    explicit ForwardingSerialDevice(SerialDevice& port) : port_(port) {}
+    bool open(const std::string& name) override { return port_.open(name); }
+    void setQueueSizes(std::uint32_t in, std::uint32_t out) override { port_.setQueueSizes(in, out); }
+    bool applySettings(const PortDcb& dcb) override { return port_.applySettings(dcb); }
+    std::uint32_t bytesWaiting() override { return port_.bytesWaiting(); }
+    std::uint32_t read(char* buffer, std::uint32_t maxBytes) override { return port_.read(buffer, maxBytes); }
+    std::uint32_t write(const char* data, std::uint32_t count) override { return port_.write(data, count); }
+    void purge() override { port_.purge(); }
+    void close() override { port_.close(); }
+    std::uint64_t bytesToWrite() override { return port_.bytesToWrite(); }
+    void setBytesWrittenListener(std::function<void(std::uint64_t)> written) override {
+        port_.setBytesWrittenListener(std::move(written));
+    }
+    void purgeInput() override { port_.purgeInput(); }
+    bool setReadNotify(std::function<void()> notify) override { return port_.setReadNotify(std::move(notify)); }
+    SerialErrorKind lastErrorKind() const override { return port_.lastErrorKind(); }
+    std::string lastErrorText() const override { return port_.lastErrorText(); }
+
+private:
+    SerialDevice& port_;
 };
 
 } // namespace trelvo

@@ -65,25 +65,16 @@ TEST(ReceiveFraming, SilenceAndSizeCuts) {
 }
 
 // A port whose reads take time (the system made the read wait): the clock moves during every read.
-class SlowReads final : public SerialDevice {
+class SlowReads final : public ForwardingSerialDevice {
 public:
-    SlowReads(FakeSerialDevice& dev, ManualClock& clock, int readMs) : dev_(dev), clock_(clock), readMs_(readMs) {}
-    bool open(const std::string& n) override { return dev_.open(n); }
-    void setQueueSizes(std::uint32_t i, std::uint32_t o) override { dev_.setQueueSizes(i, o); }
-    bool applySettings(const PortDcb& d) override { return dev_.applySettings(d); }
-    std::uint32_t bytesWaiting() override { return dev_.bytesWaiting(); }
+    SlowReads(FakeSerialDevice& dev, ManualClock& clock, int readMs)
+        : ForwardingSerialDevice(dev), clock_(clock), readMs_(readMs) {}
     std::uint32_t read(char* b, std::uint32_t n) override {
         clock_.advance(readMs_);
-        return dev_.read(b, n);
+        return ForwardingSerialDevice::read(b, n);
     }
-    std::uint32_t write(const char* d, std::uint32_t n) override { return dev_.write(d, n); }
-    void purge() override { dev_.purge(); }
-    void close() override { dev_.close(); }
-    SerialErrorKind lastErrorKind() const override { return dev_.lastErrorKind(); }
-    std::string lastErrorText() const override { return dev_.lastErrorText(); }
 
 private:
-    FakeSerialDevice& dev_;
     ManualClock& clock_;
     int readMs_;
 };
