@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# Trelvo and two peer terminals (GTKTerm, CuteCom) in turn, on one Xvfb, each on its own pseudo-terminal pair
+# (socat) with the same feeder on the other end: 64-byte text lines written whole at 11520 bytes a second (a
+# device talking at 115200 baud), or nothing (--idle). Prints each program's CPU (all its threads, % of one core)
+# and that of the feeder and socat, whose fixed load shows whether the host was in one of its slow spells. Taking
+# the programs in turn, round after round, puts them through the same spells.
+#
+#     apt-get install xvfb xdotool socat gtkterm cutecom gcc python3
+#     bash bench/peers/side-by-side.sh [--rounds 5] [--seconds 10] [--idle] [--programs "gtkterm cutecom trelvo"]
+#
+# Needs a build (build/src/app/trelvo). Trelvo runs in a temporary directory with its defaults; the peers with
+# their defaults (their settings go to a temporary XDG_CONFIG_HOME). pty_shim.c lets the peers use a
+# pseudo-terminal as a serial port.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/../.." && pwd)"
+rounds=5 seconds=10 idle="" programs="gtkterm cutecom trelvo"
+while (($#)); do
+    case "$1" in
+        --rounds) rounds="$2"; shift 2 ;;
+        --seconds) seconds="$2"; shift 2 ;;
+        --idle) idle=1; shift ;;
+        --programs) programs="$2"; shift 2 ;;
+        *) echo "unknown option $1" >&2; exit 2 ;;
+    esac
+done
+work="$(mktemp -d)"
+display=":$((90 + RANDOM % 100))"
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
+export DISPLAY="$display"
+cc -shared -fPIC -O2 -o "$work/pty_shim.so" "$root/bench/peers/pty_shim.c" -ldl
+cat > "$work/feeder.py" <<'PY'
+import os, sys, time
+fd = os.open(sys.argv[1], os.O_WRONLY | os.O_NOCTTY)
+line = b'0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz\r\n'
+period = len(line) / float(sys.argv[2])
+due = time.monotonic()
+warned = False
+while True:
+    os.write(fd, line)
+    due += period
+    wait = due - time.monotonic()
+    if wait > 0:
+        time.sleep(wait)
+    elif wait < -1 and not warned:
+        print('feeder: a second behind - the program does not take the bytes', file=sys.stderr)
+        warned = True
+PY
+sleep 1
+
+# CPU time in ns of all threads of the given processes.
+cpu() { local sum=0 a b c f; for p in "$@"; do for f in /proc/"$p"/task/*/schedstat; do read -r a b c < "$f"; sum=$((sum + a)); done; done; echo $sum; }
+
+one() {
+    local prog=$1 dir app feeder link win box
+    dir="$(mktemp -d "$work/run.XXXX")"
+    socat pty,raw,echo=0,link="$dir/ttyA" pty,raw,echo=0,link="$dir/ttyB" &
+    local pair=$!
+    sleep 0.5
+    local port; port="$(readlink -f "$dir/ttyA")"
+    case $prog in
+        gtkterm)
+            XDG_CONFIG_HOME="$dir/config" LD_PRELOAD="$work/pty_shim.so" gtkterm -p "$port" -s 115200 >/dev/null 2>&1 &
+            app=$!
+            sleep 1.5
+            xdotool key Return # the first start's notice of a new configuration file
+            sleep 1 ;;
+        cutecom)
+            mkdir -p "$dir/config/CuteCom"
+            printf '[sessions]\n1\\BaudRate=115200\n1\\DataBits=8\n1\\Device=%s\n1\\FlowControl=0\n1\\OpenMode=3\n1\\Parity=0\n1\\StopBits=1\n1\\name=Default\nsize=1\n' \
+                "$port" > "$dir/config/CuteCom/CuteCom5.conf"
+            XDG_CONFIG_HOME="$dir/config" LD_PRELOAD="$work/pty_shim.so" cutecom >/dev/null 2>&1 &
+            app=$!
+            win="$(xdotool search --sync --onlyvisible --class cutecom | head -1)"
+            xdotool windowmove "$win" 0 0
+            sleep 0.5
+            xdotool mousemove --window "$win" 48 40 click 1 # Open
+            sleep 1 ;;
+        trelvo)
+            (cd "$dir" && exec "$root/build/src/app/trelvo") >/dev/null 2>&1 &
+            app=$!
+            box="$(xdotool search --sync --onlyvisible --name '^Trelvo$' | head -1)"
+            xdotool windowfocus --sync "$box"
+            xdotool key Return # the first start's notice
+            sleep 1
+            win="$(xdotool search --sync --onlyvisible --name '^Trelvo$' | head -1)"
+            xdotool windowmove "$win" 0 0
+            sleep 0.5
+            xdotool mousemove --window "$win" 150 12 click 1 # the port box
+            xdotool key --window "$win" ctrl+a
+            xdotool type --window "$win" "$port"
+            xdotool mousemove --window "$win" 30 12 click 1 # Connect
+            sleep 1 ;;
+    esac
+    if [[ -n $idle ]]; then sleep 100000 & else python3 "$work/feeder.py" "$dir/ttyB" 11520 & fi
+    feeder=$!
+    sleep 3
+    local c0 f0 t0 c1 f1 t1
+    c0=$(cpu $app); f0=$(cpu $feeder $pair); t0=$(date +%s%N)
+    sleep "$seconds"
+    c1=$(cpu $app); f1=$(cpu $feeder $pair); t1=$(date +%s%N)
+    if [[ -n ${SHOT:-} ]]; then import -window root "$SHOT-$prog.png"; fi
+    kill $feeder $app $pair 2>/dev/null || true
+    wait $feeder $app $pair 2>/dev/null || true
+    awk -v p="$prog" -v c=$((c1 - c0)) -v f=$((f1 - f0)) -v t=$((t1 - t0)) \
+        'BEGIN { printf "%-8s CPU %5.2f %%   feeder and socat %5.2f %%\n", p, 100 * c / t, 100 * f / t }'
+    rm -rf "$dir"
+}
+
+echo "${idle:+idle, port open}${idle:-paced 11520 B/s of 64-byte lines}, ${seconds} s per run, ${rounds} rounds"
+for ((r = 1; r <= rounds; ++r)); do
+    for prog in $programs; do one "$prog"; done
+done
