@@ -5,7 +5,7 @@
 # and that of the feeder and socat, whose fixed load shows whether the host was in one of its slow spells. Taking
 # the programs in turn, round after round, puts them through the same spells.
 #
-#     apt-get install xvfb xdotool socat gtkterm cutecom gcc python3
+#     bash scripts/setup --peers   # adds xdotool, socat, GTKTerm, CuteCom, gcc, python3
 #     bash bench/peers/side-by-side.sh [--rounds 5] [--seconds 10] [--idle] [--programs "gtkterm cutecom trelvo"]
 #
 # Needs a build (build/src/app/trelvo). Trelvo runs in a temporary directory with its defaults; the peers with
@@ -50,7 +50,14 @@ PY
 sleep 1
 
 # CPU time in ns of all threads of the given processes.
-cpu() { local sum=0 a b c f; for p in "$@"; do for f in /proc/"$p"/task/*/schedstat; do read -r a b c < "$f"; sum=$((sum + a)); done; done; echo $sum; }
+cpu() {
+    local sum=0 a b c f p
+    for p in "$@"; do
+        [[ -d /proc/$p ]] || { echo "side-by-side: process $p is gone" >&2; exit 1; }
+        for f in /proc/"$p"/task/*/schedstat; do read -r a b c < "$f" && sum=$((sum + a)); done
+    done
+    echo $sum
+}
 
 one() {
     local prog=$1 dir app feeder link win box
@@ -108,7 +115,8 @@ one() {
     rm -rf "$dir"
 }
 
-echo "${idle:+idle, port open}${idle:-paced 11520 B/s of 64-byte lines}, ${seconds} s per run, ${rounds} rounds"
+if [[ -n $idle ]]; then what="idle, port open"; else what="paced 11520 B/s of 64-byte lines"; fi
+echo "$what, $seconds s per run, $rounds rounds"
 for ((r = 1; r <= rounds; ++r)); do
     for prog in $programs; do one "$prog"; done
 done
