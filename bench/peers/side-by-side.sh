@@ -51,16 +51,16 @@ sleep 1
 
 # CPU time in ns of all threads of the given processes.
 cpu() {
-    local sum=0 a b c f p
+    local sum=0 a f p
     for p in "$@"; do
         [[ -d /proc/$p ]] || { echo "side-by-side: process $p is gone" >&2; exit 1; }
-        for f in /proc/"$p"/task/*/schedstat; do read -r a b c < "$f" && sum=$((sum + a)); done
+        for f in /proc/"$p"/task/*/schedstat; do read -r a _ < "$f" && sum=$((sum + a)); done
     done
     echo $sum
 }
 
 one() {
-    local prog=$1 dir app feeder link win box
+    local prog=$1 dir app feeder win box
     dir="$(mktemp -d "$work/run.XXXX")"
     socat pty,raw,echo=0,link="$dir/ttyA" pty,raw,echo=0,link="$dir/ttyB" &
     local pair=$!
