@@ -23,6 +23,10 @@ while (($#)); do
         *) echo "unknown option $1" >&2; exit 2 ;;
     esac
 done
+for tool in Xvfb xdotool socat cc python3 $programs; do
+    [[ $tool == trelvo ]] && tool="$root/build/src/app/trelvo"
+    command -v "$tool" >/dev/null || { echo "side-by-side: $tool is missing (bash scripts/setup --peers; a build)" >&2; exit 1; }
+done
 work="$(mktemp -d)"
 display=":$((90 + RANDOM % 100))"
 Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
