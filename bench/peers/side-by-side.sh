@@ -3,27 +3,30 @@
 # (socat) with the same feeder on the other end: 64-byte text lines written whole at 11520 bytes a second (a
 # device talking at 115200 baud), or nothing (--idle). Prints each program's CPU (all its threads, % of one core)
 # and that of the feeder and socat, whose fixed load shows whether the host was in one of its slow spells. Taking
-# the programs in turn, round after round, puts them through the same spells.
+# the programs in turn, round after round, puts them through the same spells. --flood has Trelvo's virtual device
+# (build/tools/trelvo-vdev) write the lines as fast as each program takes them, and prints the rate taken in.
 #
 #     bash scripts/setup --peers   # adds xdotool, socat, GTKTerm, CuteCom, gcc, python3
-#     bash bench/peers/side-by-side.sh [--rounds 5] [--seconds 10] [--idle] [--programs "gtkterm cutecom trelvo"]
+#     bash bench/peers/side-by-side.sh [--rounds 5] [--seconds 10] [--idle | --flood]
+#                                      [--programs "gtkterm cutecom trelvo"]
 #
 # Needs a build (build/src/app/trelvo). Trelvo runs in a temporary directory with its defaults; the peers with
 # their defaults (their settings go to a temporary XDG_CONFIG_HOME). pty_shim.c lets the peers use a
 # pseudo-terminal as a serial port.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
-rounds=5 seconds=10 idle="" programs="gtkterm cutecom trelvo"
+rounds=5 seconds=10 idle="" flood="" programs="gtkterm cutecom trelvo"
 while (($#)); do
     case "$1" in
         --rounds) rounds="$2"; shift 2 ;;
         --seconds) seconds="$2"; shift 2 ;;
         --idle) idle=1; shift ;;
+        --flood) flood=1; shift ;;
         --programs) programs="$2"; shift 2 ;;
         *) echo "unknown option $1" >&2; exit 2 ;;
     esac
 done
-for tool in Xvfb xdotool socat cc python3 $programs; do
+for tool in Xvfb xdotool socat cc python3 "$root/build/tools/trelvo-vdev" $programs; do
     [[ $tool == trelvo ]] && tool="$root/build/src/app/trelvo"
     command -v "$tool" >/dev/null || { echo "side-by-side: $tool is missing (bash scripts/setup --peers; a build)" >&2; exit 1; }
 done
@@ -51,6 +54,7 @@ while True:
         print('feeder: a second behind - the program does not take the bytes', file=sys.stderr)
         warned = True
 PY
+for ((i = 0; i < 1024; ++i)); do printf '0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz\r\n'; done > "$work/lines.txt"
 sleep 1
 
 # CPU time in ns of all threads of the given processes.
@@ -66,7 +70,12 @@ cpu() {
 one() {
     local prog=$1 dir app feeder win box
     dir="$(mktemp -d "$work/run.XXXX")"
-    socat pty,raw,echo=0,link="$dir/ttyA" pty,raw,echo=0,link="$dir/ttyB" &
+    # The far end: socat's second terminal for the feeder, or the virtual device writing at full speed.
+    if [[ -n $flood ]]; then
+        "$root/build/tools/trelvo-vdev" --link "$dir/ttyA" --stream "$work/lines.txt" --rate 0 --loop >/dev/null 2>&1 &
+    else
+        socat pty,raw,echo=0,link="$dir/ttyA" pty,raw,echo=0,link="$dir/ttyB" &
+    fi
     local pair=$!
     sleep 0.5
     local port; port="$(readlink -f "$dir/ttyA")"
@@ -104,22 +113,28 @@ one() {
             xdotool mousemove --window "$win" 30 12 click 1 # Connect
             sleep 1 ;;
     esac
-    if [[ -n $idle ]]; then sleep 100000 & else python3 "$work/feeder.py" "$dir/ttyB" 11520 & fi
+    if [[ -n $idle$flood ]]; then sleep 100000 & else python3 "$work/feeder.py" "$dir/ttyB" 11520 & fi
     feeder=$!
     sleep 3
     local c0 f0 t0 c1 f1 t1
-    c0=$(cpu $app); f0=$(cpu $feeder $pair); t0=$(date +%s%N)
+    # Bytes the far end has written: all the program took in.
+    written() { awk '$1 == "wchar:" { print $2 }' /proc/"$pair"/io; }
+    local w0 w1
+    c0=$(cpu $app); f0=$(cpu $feeder $pair); w0=$(written); t0=$(date +%s%N)
     sleep "$seconds"
-    c1=$(cpu $app); f1=$(cpu $feeder $pair); t1=$(date +%s%N)
+    c1=$(cpu $app); f1=$(cpu $feeder $pair); w1=$(written); t1=$(date +%s%N)
     if [[ -n ${SHOT:-} ]]; then import -window root "$SHOT-$prog.png"; fi
     kill $feeder $app $pair 2>/dev/null || true
     wait $feeder $app $pair 2>/dev/null || true
-    awk -v p="$prog" -v c=$((c1 - c0)) -v f=$((f1 - f0)) -v t=$((t1 - t0)) \
-        'BEGIN { printf "%-8s CPU %5.2f %%   feeder and socat %5.2f %%\n", p, 100 * c / t, 100 * f / t }'
+    awk -v p="$prog" -v c=$((c1 - c0)) -v f=$((f1 - f0)) -v t=$((t1 - t0)) -v w=$((w1 - w0)) -v flood="$flood" \
+        'BEGIN { if (flood) printf "%-8s CPU %5.2f %%   taken in %6.2f MB/s   device %5.2f %%\n", p, 100 * c / t, w * 1000 / t, 100 * f / t
+                 else printf "%-8s CPU %5.2f %%   feeder and socat %5.2f %%\n", p, 100 * c / t, 100 * f / t }'
     rm -rf "$dir"
 }
 
-if [[ -n $idle ]]; then what="idle, port open"; else what="paced 11520 B/s of 64-byte lines"; fi
+what="paced 11520 B/s of 64-byte lines"
+[[ -n $idle ]] && what="idle, port open"
+[[ -n $flood ]] && what="flood of 64-byte lines, as fast as taken"
 echo "$what, $seconds s per run, $rounds rounds"
 for ((r = 1; r <= rounds; ++r)); do
     for prog in $programs; do one "$prog"; done
