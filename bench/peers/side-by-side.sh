@@ -26,26 +26,32 @@ while (($#)); do
         *) echo "unknown option $1" >&2; exit 2 ;;
     esac
 done
-for tool in Xvfb xdotool socat cc python3 "$root/build/tools/trelvo-vdev" $programs; do
+far_end=(socat python3)
+[[ -n $flood ]] && far_end=("$root/build/tools/trelvo-vdev")
+for tool in Xvfb xdotool cc "${far_end[@]}" $programs; do
     [[ $tool == trelvo ]] && tool="$root/build/src/app/trelvo"
     command -v "$tool" >/dev/null || { echo "side-by-side: $tool is missing (bash scripts/setup --peers; a build)" >&2; exit 1; }
 done
 work="$(mktemp -d)"
 display=":$((90 + RANDOM % 100))"
 Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
+# Whatever still runs when the script ends, even half-way (the programs, the far ends, the X server), goes with it.
+trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$work"' EXIT
 export DISPLAY="$display"
 cc -shared -fPIC -O2 -o "$work/pty_shim.so" "$root/bench/peers/pty_shim.c" -ldl
 cat > "$work/feeder.py" <<'PY'
 import os, sys, time
 fd = os.open(sys.argv[1], os.O_WRONLY | os.O_NOCTTY)
-line = b'0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz\r\n'
+with open(sys.argv[3], 'rb') as lines:
+    line = lines.readline()
 period = len(line) / float(sys.argv[2])
 due = time.monotonic()
 warned = False
 while True:
-    os.write(fd, line)
+    try:
+        os.write(fd, line)
+    except OSError:  # the pair was closed: the run is over
+        sys.exit(0)
     due += period
     wait = due - time.monotonic()
     if wait > 0:
@@ -113,7 +119,7 @@ one() {
             xdotool mousemove --window "$win" 30 12 click 1 # Connect
             sleep 1 ;;
     esac
-    if [[ -n $idle$flood ]]; then sleep 100000 & else python3 "$work/feeder.py" "$dir/ttyB" 11520 & fi
+    if [[ -n $idle$flood ]]; then sleep 100000 & else python3 "$work/feeder.py" "$dir/ttyB" 11520 "$work/lines.txt" & fi
     feeder=$!
     sleep 3
     local c0 f0 t0 c1 f1 t1
