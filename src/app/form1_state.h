@@ -10,7 +10,7 @@
 #include "transmit/history.h"
 #include "transmit/history_file.h"
 #include "transmit/send_modes.h"
-#include "transmit/transfer_counters.h"
+#include "common/transfer_counters.h"
 #include "transmit/transmission.h"
 
 #include <cstdint>

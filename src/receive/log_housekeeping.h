@@ -4,7 +4,7 @@
 
 #include "common/clock.h"
 #include "common/cp1251.h"
-#include "receive/entry_rule.h"
+#include "common/entry_rule.h"
 #include "receive/log_file.h"
 #include "receive/log_view.h"
 

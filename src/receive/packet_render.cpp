@@ -1,6 +1,6 @@
 #include "receive/packet_render.h"
 
-#include "receive/entry_rule.h"
+#include "common/entry_rule.h"
 
 #include <array>
 #include <cstring>

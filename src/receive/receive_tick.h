@@ -5,10 +5,10 @@
 
 #include "common/clock.h"
 #include "common/cp1251.h"
-#include "receive/entry_rule.h"
+#include "common/entry_rule.h"
 #include "receive/packet_render.h"
 #include "serial/serial_device.h"
-#include "transmit/transfer_counters.h"
+#include "common/transfer_counters.h"
 
 #include <array>
 #include <cstdint>

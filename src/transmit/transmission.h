@@ -11,11 +11,11 @@
 #include "common/clock.h"
 #include "common/cp1251.h"
 #include "common/dialogs.h"
-#include "receive/entry_rule.h"
+#include "common/entry_rule.h"
 #include "serial/serial_device.h"
 #include "transmit/encoding.h"
 #include "transmit/history.h"
-#include "transmit/transfer_counters.h"
+#include "common/transfer_counters.h"
 
 #include <cstdint>
 #include <functional>

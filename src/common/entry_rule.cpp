@@ -1,4 +1,4 @@
-#include "receive/entry_rule.h"
+#include "common/entry_rule.h"
 
 #include <cstdio>
 
