@@ -4,6 +4,8 @@
 
 #include <QAbstractButton>
 #include <QFrame>
+#include <QStyle>
+#include <QStyleOptionButton>
 
 using namespace trelvo;
 using namespace trelvo::test;
@@ -149,6 +151,23 @@ private slots:
         QVERIFY(w);
         QCOMPARE(TextOf(w), caption);
         QCOMPARE(w->toolTip(), hint);
+    }
+
+    // A check box or radio button whose caption is wider than the room its box leaves for it is cut at the edge.
+    void checkCaptionsFit() {
+        for (QAbstractButton* b : fx.form->findChildren<QAbstractButton*>()) {
+            const bool radio = qobject_cast<QRadioButton*>(b) != nullptr;
+            if (!radio && !qobject_cast<QCheckBox*>(b)) continue;
+            if (b->parentWidget()->layout()) continue; // sized by its layout, not by the design
+            QStyleOptionButton opt;
+            opt.initFrom(b);
+            opt.text = b->text();
+            const QRect room = b->style()->subElementRect(
+                radio ? QStyle::SE_RadioButtonContents : QStyle::SE_CheckBoxContents, &opt, b);
+            const int need = QFontMetrics(b->font()).horizontalAdvance(b->text());
+            QVERIFY2(need <= room.width(),
+                     qPrintable(QStringLiteral("%1: %2 > %3").arg(b->objectName()).arg(need).arg(room.width())));
+        }
     }
 
     void startVisibility() {
