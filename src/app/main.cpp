@@ -1,6 +1,7 @@
 // Program entry: the five windows in their order, then the event loop until the main window has closed.
 
 #include "app/appearance.h"
+#include "app/command_line.h"
 #include "app/form1.h"
 #include "app/info_form.h"
 #include "app/production_services.h"
@@ -12,7 +13,14 @@
 #include <QApplication>
 #include <QStyleFactory>
 
+#include <cstdio>
+
 int main(int argc, char** argv) {
+    // Answered before QApplication: it needs no display, and the main window would write CmdConfig.
+    if (const auto answer = trelvo::ReadCommandLine(argc, argv); answer.exitNow) {
+        std::fputs(answer.text.c_str(), stdout);
+        return 0;
+    }
     QApplication app(argc, argv);
     trelvo::ApplyApplicationLook(app);
 
