@@ -114,7 +114,8 @@ bool TForm1::FormClose() {
     ExitCheck();
     bool closing = !st.shell.ExitCancelled;
     // The history is written, then the log file closed. A history that could not be written keeps the window
-    // open and the log recording, so nothing of this run is lost; the next close tries again.
+    // open and the log recording, so nothing of this run is lost and the next close tries again - unless the user
+    // chooses to close anyway, without this run's history.
     if (closing) closing = SaveHistory();
     if (closing) CloseLogFile();
     st.shell.ExitCancelled = false;
@@ -226,8 +227,13 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         break;
     case QEvent::MouseMove:
     case QEvent::FocusIn:
+        HelpEvent(watched, event);
+        break;
     case QEvent::MouseButtonDblClick:
         HelpEvent(watched, event);
+        // The double click on an edit field opened the help editor; it does not also select a word there, which
+        // the next key would replace.
+        if (const int k = Tag(watched); k > 0 && k <= 48 && watched == CmdEdits[k]) return true;
         break;
     default:
         break;

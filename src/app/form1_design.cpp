@@ -44,6 +44,7 @@ QPushButton* Button(QWidget* parent, const char* name, QRect g, const char* capt
 
 QLabel* Label(QWidget* parent, const char* name, QRect g, const char* caption, const char* hint = nullptr) {
     auto* l = Make<QLabel>(parent, name, g);
+    l->setTextFormat(Qt::PlainText); // list and file names are shown exactly as stored, never as markup
     l->setText(U(caption));
     if (hint) l->setToolTip(U(hint));
     return l;
@@ -289,6 +290,7 @@ void TForm1::BuildBottomPanel() {
     for (int i = 1; i <= 12; ++i) {
         auto* h = Make<QLabel>(p, "", {668, 72 + 16 * (i - 1), 261, 17});
         h->setObjectName(QStringLiteral("STH%1").arg(i));
+        h->setTextFormat(Qt::PlainText);
         h->setFont(DesignFont(11, i == 1));
         h->setAlignment(i == 1 ? Qt::AlignHCenter | Qt::AlignVCenter : Qt::AlignLeft | Qt::AlignVCenter);
         SetBackground(h, colors::Cream);

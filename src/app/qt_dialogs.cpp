@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace trelvo {
 
@@ -21,16 +22,31 @@ void QtDialogs::attach(QWidget* mainWindow, TSave* save, TInfo* info, TOpenPortE
 }
 
 void QtDialogs::message(const std::string& utf8Text) {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Trelvo"), QString::fromStdString(utf8Text),
-                    QMessageBox::Ok, main_);
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Trelvo"), QString::fromStdString(utf8Text), QMessageBox::Ok,
+                    main_);
+    box.setTextFormat(Qt::PlainText); // file names and the system's words, never markup
     box.exec();
+}
+
+bool QtDialogs::askCloseAnyway(const std::string& utf8Text) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Trelvo"), QString::fromStdString(utf8Text),
+                    QMessageBox::NoButton, main_);
+    box.setTextFormat(Qt::PlainText);
+    QPushButton* keep = box.addButton(QString::fromUtf8("Не закрывать"), QMessageBox::RejectRole);
+    QPushButton* close = box.addButton(QString::fromUtf8("Закрыть"), QMessageBox::AcceptRole);
+    box.setDefaultButton(keep);
+    box.setEscapeButton(keep);
+    box.exec();
+    return box.clickedButton() == close;
 }
 
 void QtDialogs::showOpenPortError() {
     if (openPortError_) openPortError_->exec();
 }
 
-SaveAnswer QtDialogs::askSaveChanges() { return offerSave([] { return true; }); }
+SaveAnswer QtDialogs::askSaveChanges() {
+    return offerSave([] { return true; });
+}
 
 SaveAnswer QtDialogs::offerSave(const std::function<bool()>& save) {
     return save_ ? save_->Ask(save) : SaveAnswer::No;

@@ -17,7 +17,7 @@ public:
     virtual void message(const std::string& utf8Text) = 0;
     // The picture window that asks the user to open the port first.
     virtual void showOpenPortError() = 0;
-    // The save prompt at exit. Closing it any other way answers No.
+    // The save prompt at exit. Esc, or closing it any other way than by its buttons, answers Cancel.
     virtual SaveAnswer askSaveChanges() = 0;
     // The save prompt with the save itself: "Да" runs `save`, and while that fails the prompt stays open for
     // another answer. A double answers from askSaveChanges.
@@ -26,6 +26,12 @@ public:
             const SaveAnswer answer = askSaveChanges();
             if (answer != SaveAnswer::Yes || save()) return answer;
         }
+    }
+    // A close that would lose something (the text says what): true closes anyway. Keeping the window open is the
+    // default answer, and closing the question any other way answers it too.
+    virtual bool askCloseAnyway(const std::string& utf8Text) {
+        message(utf8Text);
+        return false;
     }
     // The help editor of one command, modal; returns when it has closed. A double that does not stand in for it
     // shows nothing.

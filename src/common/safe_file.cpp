@@ -65,7 +65,45 @@ public:
     bool openUnbuffered() { return QTemporaryFile::open(QIODevice::ReadWrite | QIODevice::Unbuffered); }
 };
 
+// The temporary file of a write is named after the file it replaces: "<name>" + this, the X's chosen at random.
+constexpr const char* kTemporarySuffix = ".XXXXXX.tmp";
+
+std::string Utf8Name(const fs::path& p) {
+    const std::u8string name = p.filename().u8string();
+    return std::string(name.begin(), name.end());
+}
+
+bool IsOurTemporaryName(std::string_view name, std::string_view base) {
+    constexpr std::size_t kRandom = 6;
+    const std::string_view tail = ".tmp";
+    if (name.size() != base.size() + 1 + kRandom + tail.size() || !name.starts_with(base) || name[base.size()] != '.' ||
+        !name.ends_with(tail))
+        return false;
+    for (const char c : name.substr(base.size() + 1, kRandom))
+        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'))) return false;
+    return true;
+}
+
 } // namespace
+
+int RemoveStaleTemporaryFiles(const fs::path& file) {
+    std::error_code ec;
+    const fs::path target = ResolveLinks(file, ec);
+    if (ec) return 0;
+    const fs::path dir = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+    const std::string base = Utf8Name(target);
+    int removed = 0;
+    for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        if (!IsOurTemporaryName(Utf8Name(it->path()), base)) continue;
+        // Only regular files: a link or a directory of that name is not something a write left.
+        if (!fs::is_regular_file(it->symlink_status(ec)) || ec) {
+            ec.clear();
+            continue;
+        }
+        if (platform::RemoveUnlessWriting(it->path())) ++removed;
+    }
+    return removed;
+}
 
 std::string NotRegularFileReason(const fs::path& file) {
     std::error_code ec;
@@ -88,8 +126,9 @@ FileResult WriteFileSafely(const fs::path& file, std::string_view bytes) {
         if (!probe.open(QIODevice::WriteOnly | QIODevice::Append)) return Fail(Reason(probe));
     }
 
-    UnbufferedTemporaryFile tmp(QtPath(target.parent_path() / target.filename()) + QStringLiteral(".XXXXXX.tmp"));
+    UnbufferedTemporaryFile tmp(QtPath(target.parent_path() / target.filename()) + QLatin1String(kTemporarySuffix));
     if (!tmp.openUnbuffered()) return Fail(Reason(tmp));
+    platform::MarkWriting(tmp); // a start-up's clean-up of stale temporary files leaves this one alone
     const fs::path tmpPath(tmp.fileName().toStdU16String());
     auto failRemoving = [&tmp](std::string reason) {
         tmp.close();
@@ -168,6 +207,12 @@ KeptFile KeepDamagedCopy(const fs::path& file, const LocalTime& t) {
     kept.ok = false;
     kept.reason = std::make_error_code(std::errc::file_exists).message();
     return kept;
+}
+
+std::string FailureText(const char* what, const fs::path& file, const std::string& reason) {
+    std::string text = what;
+    if (const std::size_t at = text.find('%'); at != std::string::npos) text.replace(at, 1, file.filename().string());
+    return text + "\nПричина: " + reason;
 }
 
 std::string KeptCopyNote(const KeptFile& kept) {

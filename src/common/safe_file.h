@@ -22,6 +22,11 @@ struct FileResult {
 // the temporary file is gone. Refuses, with a true reason, a name that is not a regular file.
 FileResult WriteFileSafely(const std::filesystem::path& file, std::string_view bytes);
 
+// Removes what writes of `file` killed in the middle (a power cut, a kill) left beside it: temporary files of
+// WriteFileSafely's own naming, "<name>.XXXXXX.tmp" with six letters or digits, that no process is writing now.
+// Nothing else is touched. Returns how many were removed.
+int RemoveStaleTemporaryFiles(const std::filesystem::path& file);
+
 // Why `file` cannot be used as a data file: empty when it is a regular file (through links) or does not exist.
 std::string NotRegularFileReason(const std::filesystem::path& file);
 
@@ -36,5 +41,9 @@ KeptFile KeepDamagedCopy(const std::filesystem::path& file, const LocalTime& now
 // The sentence that tells the user where the damaged file was kept ("... сохранён как CmdConfig.bad-..."), or why it
 // could not be.
 std::string KeptCopyNote(const KeptFile& kept);
+
+// A file failure as told to the user: `what` says in words what failed and what was kept, with '%' standing for
+// the file's name; the system's reason follows on a line of its own.
+std::string FailureText(const char* what, const std::filesystem::path& file, const std::string& reason);
 
 } // namespace trelvo

@@ -8,6 +8,7 @@
 #include "library/cmd_store.h"
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -43,7 +44,8 @@ public:
     // The whole store, written safely; on failure the old file is whole and the reason says why.
     FileResult save(const CmdStore& store);
     // Whether some list differs from its record in the file. After a load that left the file as it was (unreadable,
-    // or damaged without a copy) the store is not the file's image, so no difference is reported until a save.
+    // or damaged without a copy) the store is not the file's image: until a save it is compared with the library
+    // as it stood right after the load, so that the edits of this run are still offered for saving.
     CmdCompareResult changed(const CmdStore& store) const;
 
     const std::filesystem::path& path() const { return file_; }
@@ -51,10 +53,9 @@ public:
     bool keptAsIs() const { return keepAsIs_; }
 
 private:
-    std::string describe(const std::string& reason) const;
-
     std::filesystem::path file_;
     bool keepAsIs_ = false;
+    std::unique_ptr<CmdStore> loaded_; // the library right after a load that left the file alone
 };
 
 } // namespace trelvo

@@ -78,6 +78,26 @@ private:
     QElapsedTimer firstPress_;
 };
 
+// The wheel over the list selector changes the list only when the selector has the focus: a pointer that merely
+// passes over it while the user scrolls leaves the list alone (and does not take the focus).
+class WheelOnlyWithFocusFilter : public QObject {
+public:
+    explicit WheelOnlyWithFocusFilter(QWidget* box) : QObject(box), box_(box) {
+        box_->setFocusPolicy(Qt::StrongFocus);
+        box_->installEventFilter(this);
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Wheel && watched == box_ && !box_->hasFocus()) {
+            event->ignore();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QWidget* box_;
+};
+
 // A button caption shows an ampersand as itself, not as the mark of a shortcut key.
 QString Caption(QString text) {
     return text.replace(QLatin1Char('&'), QStringLiteral("&&"));
@@ -98,13 +118,13 @@ bool TForm1::SaveCmdStore() {
     return r.ok;
 }
 
-// A comparison that cannot be made ends the close attempt: the window stays open, and the user can save anew.
+// A comparison that cannot be made counts as a change: the save prompt then lets the user save, close without
+// saving or stay, so a file that cannot be read never keeps the window from closing.
 bool TForm1::CmdStoreChanged() {
     const CmdCompareResult r = st.cmdConfig.changed(st.cmdStore);
     if (r.error.empty()) return r.changed;
     svc_.dialogs.message(r.error);
-    st.shell.ExitCancelled = true;
-    return false;
+    return true;
 }
 
 std::string TForm1::GetCmdName(int list, int k) const {
@@ -193,10 +213,13 @@ void TForm1::ButtonCmdClick(int k) {
     }
 }
 
+// Re-reading the page would put the stored list name over one typed in editing mode; it is taken over first.
 void TForm1::RBNameClick() {
+    if (EditMode()) SetListName(st.shell.CurrentList, ToCp1251(ListNameEDT->text()));
     ReadListCmd(st.shell.CurrentList);
 }
 void TForm1::RbDataClick() {
+    if (EditMode()) SetListName(st.shell.CurrentList, ToCp1251(ListNameEDT->text()));
     ReadListCmd(st.shell.CurrentList);
 }
 
@@ -255,6 +278,7 @@ void TForm1::ConnectLibraryPage() {
     connect(DelList, &QPushButton::clicked, this, &TForm1::DelListClick);
     connect(SaveF, &QPushButton::clicked, this, &TForm1::SaveFClick);
     new ComboDoubleClickFilter(CBLists, [this] { CBListsDblClick(); });
+    new WheelOnlyWithFocusFilter(CBLists);
     STListName->installEventFilter(new DoubleClickFilter(STListName, [this] { STListNameDblClick(); }));
 }
 

@@ -33,7 +33,7 @@ TSave::TSave(QWidget* parent)
 
 SaveAnswer TSave::Ask(std::function<bool()> save) {
     SaveCmdStore = std::move(save);
-    answer_ = SaveAnswer::No; // closing the prompt any other way counts as "Нет"
+    answer_ = SaveAnswer::Cancel; // Esc, or closing the prompt any other way, keeps the program running
     exec();
     return answer_;
 }

@@ -1,5 +1,6 @@
 #pragma once
-// The save prompt at exit: "Да" saves and closes, "Нет" closes, "Отмена" keeps the program running.
+// The save prompt at exit: "Да" saves and closes, "Нет" closes, "Отмена" (or Esc, or any other way of closing the
+// prompt) keeps the program running.
 
 #include "common/dialogs.h"
 
@@ -37,7 +38,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    SaveAnswer answer_ = SaveAnswer::No;
+    SaveAnswer answer_ = SaveAnswer::Cancel;
 };
 
 } // namespace trelvo

@@ -134,10 +134,16 @@ void TForm1::LoadHistory() {
     ReadOldCmd();
 }
 
+// A history that cannot be written keeps the window open unless the user chooses to close anyway: a cause that
+// cannot be fixed (a directory become read-only) must not keep the program from ending.
 bool TForm1::SaveHistory() {
     const HistorySaveResult r = st.historyFile.save(st.history);
+    if (r.status == HistorySaveStatus::Failed)
+        return svc_.dialogs.askCloseAnyway(r.message +
+                                           "\n\nОкно можно оставить открытым, чтобы устранить причину, или закрыть "
+                                           "программу; тогда история команд этого сеанса сохранена не будет.");
     if (!r.message.empty()) svc_.dialogs.message(r.message);
-    return r.status != HistorySaveStatus::Failed;
+    return true;
 }
 
 } // namespace trelvo

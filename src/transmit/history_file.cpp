@@ -12,6 +12,12 @@ std::string Describe(const std::filesystem::path& file, const std::string& reaso
     return file.filename().string() + ": " + reason;
 }
 
+constexpr const char* kNotCreated =
+    "Не удалось создать файл истории команд %. История команд этого сеанса сохранена не будет.";
+constexpr const char* kNotRead =
+    "Не удалось прочитать файл истории команд %. Файл оставлен без изменений, история начата пустой.";
+constexpr const char* kNotWritten = "Не удалось записать историю команд в файл %. Файл на диске не изменён.";
+
 std::string SizeNote(std::uint64_t size, std::size_t records) {
     const std::string n = std::to_string(size);
     if (size < kHistoryFileSize)
@@ -28,6 +34,7 @@ HistoryFile::HistoryFile(std::filesystem::path file) : file_(std::move(file)) {}
 HistoryLoadResult HistoryFile::load(CmdHistory& history, const LocalTime& now) {
     history = CmdHistory{};
     keepAsIs_ = false;
+    RemoveStaleTemporaryFiles(file_);
     HistoryLoadResult result;
 
     std::error_code ec;
@@ -35,13 +42,13 @@ HistoryLoadResult HistoryFile::load(CmdHistory& history, const LocalTime& now) {
     if (st.type() == std::filesystem::file_type::not_found) {
         const FileResult w = WriteFileSafely(file_, HistoryToFileBytes(history));
         result.status = w.ok ? HistoryLoadStatus::Created : HistoryLoadStatus::CreateFailed;
-        if (!w.ok) result.message = Describe(file_, w.reason);
+        if (!w.ok) result.message = FailureText(kNotCreated, file_, w.reason);
         return result;
     }
     auto unreadable = [&](const std::string& reason) {
         keepAsIs_ = true;
         result.status = HistoryLoadStatus::Unreadable;
-        result.message = Describe(file_, reason);
+        result.message = FailureText(kNotRead, file_, reason);
         return result;
     };
     if (const std::string why = NotRegularFileReason(file_); !why.empty()) return unreadable(why);
@@ -78,7 +85,7 @@ HistorySaveResult HistoryFile::save(const CmdHistory& history) {
     const FileResult w = WriteFileSafely(file_, HistoryToFileBytes(history));
     if (!w.ok) {
         result.status = HistorySaveStatus::Failed;
-        result.message = Describe(file_, w.reason);
+        result.message = FailureText(kNotWritten, file_, w.reason);
     }
     return result;
 }

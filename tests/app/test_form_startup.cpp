@@ -119,8 +119,14 @@ private slots:
     }
 
     // The history cannot be written (a directory stands at its name): the window stays open and the log goes on
-    // recording; the next close, with the file writable again, saves both.
+    // recording; the next close, with the file writable again, saves both. Or the user closes anyway.
+    void closeWhoseHistoryWriteFailsKeepsTheWindowOpen_data() {
+        QTest::addColumn<bool>("closeAnyway");
+        QTest::newRow("kept open, then fixed") << false;
+        QTest::newRow("closed anyway") << true;
+    }
     void closeWhoseHistoryWriteFailsKeepsTheWindowOpen() {
+        QFETCH(bool, closeAnyway);
         FormFixture fx(false);
         fx.ports.names = {"/dev/ttyUSB0"};
         fx.build();
@@ -130,9 +136,15 @@ private slots:
         const QString log = fx.path(QStringLiteral("LOG_2024 3 5 9 7 3.txt"));
         QVERIFY(QFile::remove(fx.path("OldCmd")));
         QVERIFY(QDir(fx.dir.path()).mkpath(QStringLiteral("OldCmd/inside")));
-        QVERIFY(!f.close());
-        QVERIFY(f.isVisible());
+        fx.dialogs.closeAnywayAnswers = {closeAnyway};
+        QCOMPARE(f.close(), closeAnyway);
+        QCOMPARE(f.isVisible(), !closeAnyway);
         QCOMPARE(fx.dialogs.messages.size(), std::size_t{1});
+        QVERIFY(fx.dialogs.messages[0].find("история команд этого сеанса сохранена не будет") != std::string::npos);
+        if (closeAnyway) {
+            QVERIFY(QFileInfo(fx.path("OldCmd")).isDir());
+            return;
+        }
 
         f.BTConnect->click();
         f.SendPortData(QStringLiteral("AT"));

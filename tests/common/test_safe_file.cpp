@@ -2,6 +2,7 @@
 // for real).
 
 #include "common/safe_file.h"
+#include "common/safe_file_platform.h"
 
 #include "support/file_size_limit.h"
 #include "support/temp_dir_test.h"
@@ -9,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+
+#include <QFile>
 
 #include <functional>
 
@@ -109,6 +112,20 @@ TEST_F(SafeFileTest, AFailedWriteLeavesTheOldFileWholeAndNoTemporaryFile) {
     EXPECT_EQ(res.reason, "File too large");
     EXPECT_EQ(Read(dir_ / "F"), "old content");
     EXPECT_EQ(Names(), "F data ");
+}
+
+// What a killed save left goes; names that only look alike, and a save that is running now, stay.
+TEST_F(SafeFileTest, RemovesOnlyItsOwnStaleTemporaryFiles) {
+    for (const char* name : {"F", "F.AbC123.tmp", "F.zz9zzz.tmp", "F.AbC12.tmp", "F.AbC1234.tmp", "F.Ab-123.tmp",
+                             "G.AbC123.tmp", "F.AbC123.tmp.bak", "xF.AbC123.tmp", "F.writing.tmp"})
+        Write(dir_ / name, "x");
+    fs::create_directory(dir_ / "F.dirdir.tmp");
+    QFile writing(QString::fromStdString((dir_ / "F.wrtng1.tmp").string()));
+    ASSERT_TRUE(writing.open(QIODevice::WriteOnly));
+    platform::MarkWriting(writing);
+    EXPECT_EQ(RemoveStaleTemporaryFiles(dir_ / "F"), 2);
+    EXPECT_EQ(Names(), "F F.Ab-123.tmp F.AbC12.tmp F.AbC123.tmp.bak F.AbC1234.tmp F.dirdir.tmp "
+                       "F.writing.tmp F.wrtng1.tmp G.AbC123.tmp data xF.AbC123.tmp ");
 }
 
 TEST_F(SafeFileTest, DamagedCopiesNeverOverwriteAnEarlierOne) {

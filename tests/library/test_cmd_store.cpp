@@ -156,6 +156,7 @@ TEST_F(CmdConfigTest, LoadAcceptsOrRebuildsKeepingTheDamagedFile) {
     for (const auto& r : rows) {
         Renew();
         if (r.file) Write(file_, *r.file);
+        Write(dir_ / "CmdConfig.AbC123.tmp", "what a killed save left");
         CmdConfigFile f(file_);
         CmdStore s;
         const CmdLoadResult res = f.load(s, kNow);
@@ -181,6 +182,7 @@ TEST_F(CmdConfigTest, LoadAcceptsOrRebuildsKeepingTheDamagedFile) {
             }
         }
         EXPECT_FALSE(f.changed(s).changed) << r.name;
+        EXPECT_FALSE(fs::exists(dir_ / "CmdConfig.AbC123.tmp")) << r.name;
     }
 }
 
@@ -209,7 +211,8 @@ TEST_F(CmdConfigTest, ComparisonSeesTextsNotTheBytesBehindThem) {
     EXPECT_TRUE(f.changed(s).changed);
     fs::remove(file_);
     const CmdCompareResult gone = f.changed(s);
-    EXPECT_EQ(gone.error, "CmdConfig: No such file or directory");
+    EXPECT_EQ(gone.error, "Не удалось прочитать файл библиотеки команд CmdConfig, чтобы сравнить его с библиотекой в "
+                          "памяти.\nПричина: No such file or directory");
 }
 
 TEST_F(CmdConfigTest, AFailedSaveLeavesTheOldFileWhole) {
@@ -224,7 +227,9 @@ TEST_F(CmdConfigTest, AFailedSaveLeavesTheOldFileWhole) {
         res = f.save(s);
     }
     EXPECT_FALSE(res.ok);
-    EXPECT_EQ(res.reason, "CmdConfig: File too large");
+    EXPECT_EQ(
+        res.reason,
+        "Не удалось сохранить библиотеку команд в файл CmdConfig. Файл на диске не изменён.\nПричина: File too large");
     EXPECT_EQ(Read(file_), old);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_), {}), 1);
 }
@@ -235,10 +240,16 @@ TEST_F(CmdConfigTest, AFileThatCannotBeReadIsNeverOverwrittenBehindTheUsersBack)
     CmdStore s;
     const CmdLoadResult res = f.load(s, kNow);
     EXPECT_EQ(res.status, CmdLoadStatus::Unreadable);
-    EXPECT_EQ(res.messages, std::vector<std::string>{"CmdConfig: это каталог, а не файл"});
+    EXPECT_EQ(res.messages, std::vector<std::string>{"Не удалось прочитать файл библиотеки команд CmdConfig. Файл "
+                                                     "оставлен без изменений, библиотека начата пустой.\nПричина: "
+                                                     "это каталог, а не файл"});
     EXPECT_EQ(s.list(100).listName(), "List 100");
+    // The edits of this run are still offered for saving: compared with the library right after the load.
+    EXPECT_FALSE(f.changed(s).changed);
     s.SetCmdLine(1, 1, "AT");
-    EXPECT_FALSE(f.changed(s).changed); // the exit check offers no save over it
+    EXPECT_TRUE(f.changed(s).changed);
+    s.SetCmdLine(1, 1, "");
+    EXPECT_FALSE(f.changed(s).changed);
     EXPECT_TRUE(f.keptAsIs());
     EXPECT_TRUE(fs::is_directory(file_));
 }

@@ -51,7 +51,9 @@ private slots:
         QStringList help;
         for (int line = 1; line <= 12; ++line)
             help << QStringLiteral("help %1").arg(line);
-        help[6] = QString(151, u'h'); // longer than typing allows: shown in full
+        help[6] = QString(151, u'h');                     // longer than typing allows: shown in full
+        help[0] = QStringLiteral("<b>p</b> - parameter"); // shown as typed, never as markup
+        help[1] = QStringLiteral("<p> parameter");
         WriteLibrary(fx.path("CmdConfig"), [&help](CmdStore& store) {
             for (int line = 1; line <= 12; ++line)
                 store.list(1).setHelpLine(1, line, help[line - 1].toStdString());
@@ -61,6 +63,8 @@ private slots:
         const QStringList empty(12, QString());
         MovePointer(f.CmdButtons[1], QPoint(3, 3));
         QCOMPARE(HelpArea(f), help);
+        for (const QLabel* l : {f.HelpTexts[1], f.HelpTexts[2], f.STListName, f.STLog})
+            QVERIFY2(l->textFormat() == Qt::PlainText, qPrintable(l->objectName()));
         MovePointer(f.CmdButtons[2], QPoint(3, 3));
         QCOMPARE(HelpArea(f), empty);
         f.EditAllCmdClick();

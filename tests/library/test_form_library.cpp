@@ -99,6 +99,22 @@ private slots:
         QCOMPARE(f.GetCurrentList(), 1);
     }
 
+    // A pointer that passes over the list selector while the user scrolls leaves the list alone.
+    void wheelChangesTheListOnlyWithTheFocus() {
+        FormFixture fx;
+        TForm1& f = *fx.form;
+        QVERIFY(ShowActive(f));
+        for (const bool focus : {false, true}) {
+            if (focus) f.CBLists->setFocus();
+            QWheelEvent down(QPointF(20, 10), f.CBLists->mapToGlobal(QPointF(20, 10)), QPoint(), QPoint(0, -120),
+                             Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(f.CBLists, &down);
+            QCOMPARE(f.CBLists->hasFocus(), focus);
+            QCOMPARE(f.GetCurrentList(), focus ? 2 : 1);
+            QCOMPARE(f.CBLists->currentIndex(), f.GetCurrentList() - 1);
+        }
+    }
+
     void clearingAListEmptiesItWithoutAQuestion() {
         FormFixture fx;
         TForm1& f = *fx.form;

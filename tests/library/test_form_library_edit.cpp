@@ -129,25 +129,55 @@ private slots:
         if (saveFails) QCOMPARE(fx.dialogs.messages.size(), std::size_t{1});
     }
 
-    void unreadableLibraryKeepsTheWindowOpenUntilSaved() {
+    // The file cannot be read at the close: the reason is said and the save prompt offered, so the window can
+    // always be closed.
+    void unreadableLibraryOffersTheSavePrompt_data() {
+        QTest::addColumn<QList<SaveAnswer>>("answers");
+        QTest::addColumn<bool>("saveFails");
+        QTest::addColumn<bool>("closes");
+        using A = QList<SaveAnswer>;
+        QTest::newRow("Да saves") << A{SaveAnswer::Yes} << false << true;
+        QTest::newRow("Нет closes without saving") << A{SaveAnswer::No} << false << true;
+        QTest::newRow("Отмена stays") << A{SaveAnswer::Cancel} << false << false;
+        QTest::newRow("Да that fails asks again") << A{SaveAnswer::Yes, SaveAnswer::No} << true << true;
+    }
+    void unreadableLibraryOffersTheSavePrompt() {
+        QFETCH(QList<SaveAnswer>, answers);
+        QFETCH(bool, saveFails);
+        QFETCH(bool, closes);
         FormFixture fx(false);
         BuildWithPing(fx);
         TForm1& f = *fx.form;
         f.show();
         QVERIFY(QFile::remove(fx.path("CmdConfig")));
-        QVERIFY(!f.close());
-        QCOMPARE(fx.dialogs.messages.size(), std::size_t{1});
-        QCOMPARE(fx.dialogs.saveAsked, 0);
-        f.EditAllCmd->click();
+        fx.dialogs.saveAnswers.assign(answers.begin(), answers.end());
+        bool closed = false;
         {
-            FileSizeLimit full(1000); // a failed save leaves "Сохранить" usable
-            f.SaveF->click();
+            std::optional<FileSizeLimit> full;
+            if (saveFails) full.emplace(1000);
+            fx.dialogs.closeAnywayAnswers = {true}; // the history cannot be written under the limit either
+            closed = f.close();
         }
-        QCOMPARE(fx.dialogs.messages.size(), std::size_t{2});
-        QVERIFY(f.SaveF->isEnabled());
-        f.SaveF->click();
-        QVERIFY(f.close());
-        QCOMPARE(FirstList(ReadFile(fx.path("CmdConfig"))).cmdName(3), Bytes("Ping"));
+        QCOMPARE(closed, closes);
+        QCOMPARE(fx.dialogs.saveAsked, int(answers.size()));
+        QVERIFY(!fx.dialogs.messages.empty());
+        QVERIFY(fx.dialogs.messages.front().starts_with("Не удалось прочитать файл библиотеки команд CmdConfig"));
+        const bool saved = answers == QList<SaveAnswer>{SaveAnswer::Yes};
+        QCOMPARE(QFile::exists(fx.path("CmdConfig")), saved);
+        if (saved) QCOMPARE(FirstList(ReadFile(fx.path("CmdConfig"))).cmdName(3), Bytes("Ping"));
+    }
+
+    // A list name typed in editing mode is not written over when the view is switched.
+    void switchingTheViewKeepsATypedListName() {
+        FormFixture fx;
+        TForm1& f = *fx.form;
+        f.EditAllCmd->click();
+        f.ListNameEDT->selectAll();
+        QTest::keyClicks(f.ListNameEDT, QStringLiteral("Bench"));
+        f.RbData->click();
+        f.RBName->click();
+        QCOMPARE(f.ListNameEDT->text(), QStringLiteral("Bench"));
+        QCOMPARE(f.ListNameOf(1), std::string("Bench"));
     }
 
     // A user names a command, gives it a command line and help, saves at exit and finds it all at the next start.
@@ -175,6 +205,9 @@ private slots:
         QTest::mouseDClick(f.CmdEdits[2], Qt::LeftButton);
         QCOMPARE(fx.dialogs.helpEditorShown, 1);
         QCOMPARE(f.CmdEdits[2]->text(), QStringLiteral("AT$0D"));
+        // the double click selected no word there, which the next key would replace
+        QVERIFY(!f.CmdEdits[2]->hasSelectedText());
+        QCOMPARE(f.CmdEdits[2]->cursorPosition(), 5);
         QCOMPARE(Background(f.CmdEdits[2]), WindowColor());
         f.ListNameEDT->selectAll();
         QTest::keyClicks(f.ListNameEDT, QStringLiteral("Bench"));
@@ -201,7 +234,7 @@ private slots:
         QTest::newRow("Да fails, prompt stays, Нет") << QStringList{"BTYes", "BTNo"} << false << SaveAnswer::No << 1;
         QTest::newRow("Нет") << QStringList{"BTNo"} << true << SaveAnswer::No << 0;
         QTest::newRow("Отмена") << QStringList{"BTCancel"} << true << SaveAnswer::Cancel << 0;
-        QTest::newRow("closed otherwise") << QStringList{"Escape"} << true << SaveAnswer::No << 0;
+        QTest::newRow("Esc answers Отмена") << QStringList{"Escape"} << true << SaveAnswer::Cancel << 0;
         QTest::newRow("Enter answers Да") << QStringList{"Enter"} << true << SaveAnswer::Yes << 1;
     }
     void savePromptAnswers() {

@@ -17,6 +17,7 @@ public:
     int saveAsked = 0;
     int infoShown = 0;
     std::deque<SaveAnswer> saveAnswers;                 // default No
+    std::deque<bool> closeAnywayAnswers;                // default false: the window stays open
     std::deque<std::optional<std::string>> fileAnswers; // default cancelled
     int helpEditorShown = 0;
     std::function<void()> helpEditor; // what the user does while the help editor is open
@@ -31,6 +32,14 @@ public:
         if (saveAnswers.empty()) return SaveAnswer::No;
         const SaveAnswer a = saveAnswers.front();
         saveAnswers.pop_front();
+        return a;
+    }
+    // The question is recorded with the messages.
+    bool askCloseAnyway(const std::string& text) override {
+        messages.push_back(text);
+        if (closeAnywayAnswers.empty()) return false;
+        const bool a = closeAnywayAnswers.front();
+        closeAnywayAnswers.pop_front();
         return a;
     }
     std::optional<std::string> chooseCommandFile() override {

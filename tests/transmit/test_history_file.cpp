@@ -153,13 +153,15 @@ TEST_F(HistoryFileTest, FailedSaveLeavesThePreviousFileWhole) {
         r = f.save(h);
     }
     EXPECT_EQ(r.status, HistorySaveStatus::Failed);
-    EXPECT_EQ(r.message, "OldCmd: File too large");
+    EXPECT_EQ(r.message,
+              "Не удалось записать историю команд в файл OldCmd. Файл на диске не изменён.\nПричина: File too large");
     EXPECT_EQ(Read(file_), img);
     EXPECT_EQ(Names(), "OldCmd ");
 }
 
 TEST_F(HistoryFileTest, StaleTemporaryFileFromACrashIsReplaced) {
     Write(file_, Image());
+    Write(dir_ / "OldCmd.AbCdEf.tmp", "half a file"); // what a killed save left goes at the next start
     HistoryFile f(file_);
     CmdHistory h;
     f.load(h, kNow);
@@ -175,7 +177,7 @@ TEST_F(HistoryFileTest, CreateFailureIsReported) {
     CmdHistory h;
     const HistoryLoadResult r = f.load(h, kNow);
     EXPECT_EQ(r.status, HistoryLoadStatus::CreateFailed);
-    EXPECT_NE(r.message.find("OldCmd: "), std::string::npos);
+    EXPECT_EQ(r.message.find("Не удалось создать файл истории команд OldCmd."), 0u);
     EXPECT_TRUE(HistoryItems(h).empty());
     EXPECT_EQ(f.save(h).status, HistorySaveStatus::SkippedMissing);
 }
