@@ -191,9 +191,8 @@ TEST_F(AppE2E, ACancelledRawFileStops) {
     // A block the system took just before the cancel may not have been reported yet.
     EXPECT_LE(arrived, static_cast<std::size_t>(counted) + 65536);
     EXPECT_LT(arrived, 1u << 19);
-    EXPECT_TRUE(Log().endsWith(QString::fromUtf8("Отправка файла big.bin отменена после %1 из 1048576 байт")
-                                   .arg(counted)))
-        << Log().toStdString();
+    const QString entry = QString::fromUtf8("Отправка файла big.bin отменена после %1 из 1048576 байт").arg(counted);
+    EXPECT_TRUE(Log().endsWith(entry)) << Log().toStdString();
     EXPECT_TRUE(dialogs.messages.empty());
 }
 
