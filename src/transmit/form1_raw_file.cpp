@@ -45,13 +45,16 @@ void TForm1::SendRawFileClick() {
         svc_.dialogs.showOpenPortError();
         return;
     }
-    if (st.transmit.SendBusy || st.transmit.held || svc_.serial.bytesToWrite() > 0) {
+    // The file's bytes follow nothing else in the port, so every report of bytes written while it goes is its own.
+    const auto portWriting = [this] {
+        if (!st.transmit.SendBusy && !st.transmit.held && svc_.serial.bytesToWrite() == 0) return false;
         svc_.dialogs.message(kPortStillWriting);
-        return;
-    }
+        return true;
+    };
+    if (portWriting()) return;
     const std::optional<std::string> chosen = svc_.dialogs.chooseCommandFile();
     // The dialog runs its own event loop: the port may have closed or a send begun meanwhile.
-    if (!chosen || !st.port.PortOpen || RawFileSending()) return;
+    if (!chosen || !st.port.PortOpen || RawFileSending() || portWriting()) return;
     if (!SendFileProgress) {
         SendFileProgress = new TSendFileProgress(this);
         connect(SendFileProgress, &TSendFileProgress::cancelRequested, this, &TForm1::CancelRawFileClick);
