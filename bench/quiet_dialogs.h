@@ -23,7 +23,8 @@ public:
         if (!silent_) std::fprintf(stderr, "the open-the-port picture was shown\n");
     }
     SaveAnswer askSaveChanges() override { return SaveAnswer::No; }
-    std::optional<std::string> chooseCommandFile() override { return std::nullopt; }
+    std::optional<std::string> fileAnswer; // what the file-open dialog answers; nothing: cancelled
+    std::optional<std::string> chooseCommandFile() override { return fileAnswer; }
     void showInfo() override {}
 
 private:

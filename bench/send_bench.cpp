@@ -1,10 +1,14 @@
 // trelvo-bench-send: the main window on the production port, talking to the virtual device through a
 // pseudo-terminal, with its real timers running. Prints how punctual periodic sending is (the gaps between two
-// writes against the P + 1 ms the period rule asks for, with the GUI thread's CPU meanwhile) and how many round
-// trips per second the after-answer mode makes against an echoing device at time-out 0.
+// writes against the P + 1 ms the period rule asks for, with the GUI thread's CPU meanwhile), how many round
+// trips per second the after-answer mode makes against an echoing device at time-out 0, and what sending a file's
+// raw bytes at full speed costs (MB/s, CPU, memory, the gaps of a 10 ms heartbeat of the window's thread), beside a
+// flood of received 64-byte text lines measured the same way.
 //
-//   trelvo-bench-send [--seconds N] [--periods 0,10,100,1000] [--round-trip-seconds R]
-//   (--seconds is the time per period; P = 1000 gets at least 5 s so that it has gaps to measure)
+//   trelvo-bench-send [--seconds N] [--periods 0,10,100,1000] [--round-trip-seconds R] [--raw-mb M]
+//                     [--flood-seconds F]
+//   (--seconds is the time per period; P = 1000 gets at least 5 s so that it has gaps to measure; 0 or an empty
+//   list skips a part)
 
 #include "app/appearance.h"
 #include "app/form1.h"
@@ -20,6 +24,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -27,10 +32,11 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -42,6 +48,8 @@ struct Options {
     double seconds = 3;
     std::vector<int> periods{0, 10, 100, 1000};
     double roundTripSeconds = 3;
+    int rawMb = 100;
+    double floodSeconds = 5;
 };
 
 // The production port, with the moment of every write noted.
@@ -64,6 +72,74 @@ void RunFor(double ms) {
     QTimer::singleShot(static_cast<int>(ms), Qt::PreciseTimer, &loop, &QEventLoop::quit);
     loop.exec();
 }
+
+// Runs the event loop until `done` holds (looked at each millisecond) or timeoutMs passed.
+bool RunUntil(const std::function<bool()>& done, double timeoutMs) {
+    Stopwatch w;
+    QEventLoop loop;
+    QTimer check;
+    check.setTimerType(Qt::PreciseTimer);
+    check.setInterval(1);
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (done() || w.ms() > timeoutMs) loop.quit();
+    });
+    check.start();
+    if (!done()) loop.exec();
+    return done();
+}
+
+struct Percentiles {
+    double median = 0, p99 = 0, max = 0;
+};
+
+Percentiles Summarise(std::vector<double> v) {
+    Percentiles p;
+    if (v.empty()) return p;
+    std::sort(v.begin(), v.end());
+    p.median = v[v.size() / 2];
+    p.p99 = v[std::min(v.size() - 1, v.size() * 99 / 100)];
+    p.max = v.back();
+    return p;
+}
+
+// A 10 ms timer of the window's thread: the gaps between its beats show how long the thread was held up.
+class Heartbeat {
+public:
+    Heartbeat() {
+        timer_.setTimerType(Qt::PreciseTimer);
+        timer_.setInterval(10);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            const double now = NowMs();
+            if (last_ > 0) gaps_.push_back(now - last_);
+            last_ = now;
+            if (onBeat) onBeat();
+        });
+    }
+    void start() {
+        gaps_.clear();
+        last_ = 0;
+        timer_.start();
+    }
+    Percentiles stop() {
+        timer_.stop();
+        return Summarise(gaps_);
+    }
+    std::function<void()> onBeat;
+
+private:
+    QTimer timer_;
+    std::vector<double> gaps_;
+    double last_ = 0;
+};
+
+// What a stream of bytes through the window cost.
+struct StreamFigures {
+    bool ok = false;
+    double seconds = 0, bytesPerSecond = 0, guiCpu = 0, processCpu = 0;
+    Percentiles heartbeat;
+    long rssBeforeKb = 0, peakKb = 0;
+    bool peakIsOwn = false;
+};
 
 struct Lateness {
     std::size_t gaps = 0;
@@ -133,6 +209,77 @@ public:
         return static_cast<double>(port_.writesMs.size()) / s;
     }
 
+    // A file of `bytes` bytes sent raw as fast as the line takes it; the device counts what arrives.
+    StreamFigures rawFile(QuietDialogs& dialogs, const std::string& path, std::uint64_t bytes) {
+        StreamFigures f;
+        std::atomic<std::uint64_t> arrived{0};
+        device_.clearReceived();
+        device_.setReceiveCallback([&](std::string_view d) { arrived += d.size(); });
+        Heartbeat beat;
+        beat.onBeat = [this] { device_.clearReceived(); }; // the device keeps no copy of the whole file
+        const auto tx0 = form_.st.counters.TxBytes;
+        f.rssBeforeKb = StatusKb("VmRSS");
+        f.peakIsOwn = ResetPeak();
+        const double gui0 = CpuSeconds(true), proc0 = CpuSeconds(false);
+        Stopwatch wall;
+        beat.start();
+        dialogs.fileAnswer = path;
+        form_.SendRawFileClick();
+        dialogs.fileAnswer.reset();
+        f.ok = RunUntil([&] { return !form_.RawFileSending() && arrived >= bytes; }, 600'000);
+        f.heartbeat = beat.stop();
+        f.seconds = wall.seconds();
+        f.guiCpu = (CpuSeconds(true) - gui0) / f.seconds;
+        f.processCpu = (CpuSeconds(false) - proc0) / f.seconds;
+        f.peakKb = PeakKb();
+        f.bytesPerSecond = static_cast<double>(arrived) / f.seconds;
+        f.ok = f.ok && arrived == bytes && form_.st.counters.TxBytes - tx0 == static_cast<std::int64_t>(bytes);
+        device_.setReceiveCallback({});
+        device_.clearReceived();
+        return f;
+    }
+
+    // 64-byte text lines streamed by the device as fast as the window takes them, time-out 0, ASCII.
+    StreamFigures textFlood(double seconds) {
+        StreamFigures f;
+        while (form_.st.receive.RxTimeOutMs > 0)
+            form_.TimeOutRxClick(false);
+        static const char kChars[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+        std::string text;
+        for (int i = 0; i < 1024; ++i)
+            text += std::string(kChars, 62) + "\r\n";
+        device_.startStream(text, 0, true);
+        RunFor(500); // the pipe fills and the log view reaches its working size
+        Heartbeat beat;
+        const auto rx0 = form_.st.counters.RxBytes;
+        f.rssBeforeKb = StatusKb("VmRSS");
+        f.peakIsOwn = ResetPeak();
+        const double gui0 = CpuSeconds(true), proc0 = CpuSeconds(false);
+        Stopwatch wall;
+        beat.start();
+        RunFor(seconds * 1000);
+        f.heartbeat = beat.stop();
+        f.seconds = wall.seconds();
+        f.guiCpu = (CpuSeconds(true) - gui0) / f.seconds;
+        f.processCpu = (CpuSeconds(false) - proc0) / f.seconds;
+        f.peakKb = PeakKb();
+        f.bytesPerSecond = static_cast<double>(form_.st.counters.RxBytes - rx0) / f.seconds;
+        device_.stopStream();
+        auto last = form_.st.counters.RxBytes;
+        Stopwatch quiet;
+        RunUntil(
+            [&] {
+                if (form_.st.counters.RxBytes != last) {
+                    last = form_.st.counters.RxBytes;
+                    quiet.restart();
+                }
+                return quiet.ms() > 300;
+            },
+            60000);
+        f.ok = true;
+        return f;
+    }
+
 private:
     TimedPort port_;
     std::unique_ptr<PortLister> lister_;
@@ -149,6 +296,10 @@ bool ParseOptions(int argc, char** argv, Options& o) {
             o.seconds = std::atof(argv[++i]);
         } else if (a == "--round-trip-seconds" && hasValue) {
             o.roundTripSeconds = std::atof(argv[++i]);
+        } else if (a == "--raw-mb" && hasValue) {
+            o.rawMb = std::atoi(argv[++i]);
+        } else if (a == "--flood-seconds" && hasValue) {
+            o.floodSeconds = std::atof(argv[++i]);
         } else if (a == "--periods" && hasValue) {
             o.periods.clear();
             std::stringstream list(argv[++i]);
@@ -156,7 +307,9 @@ bool ParseOptions(int argc, char** argv, Options& o) {
             while (std::getline(list, p, ','))
                 o.periods.push_back(std::atoi(p.c_str()));
         } else {
-            std::fprintf(stderr, "usage: %s [--seconds N] [--periods 0,10,100,1000] [--round-trip-seconds R]\n",
+            std::fprintf(stderr,
+                         "usage: %s [--seconds N] [--periods 0,10,100,1000] [--round-trip-seconds R] [--raw-mb M] "
+                         "[--flood-seconds F]\n",
                          argv[0]);
             return false;
         }
@@ -169,6 +322,29 @@ std::string LoadAverage() {
     std::string one;
     in >> one;
     return one.empty() ? "unknown" : one;
+}
+
+// Every byte value, in 1 MiB pieces; written in pieces, so the benchmark holds no copy of the file.
+bool WriteRawFile(const QString& path, std::uint64_t bytes) {
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly)) return false;
+    QByteArray piece(1 << 20, '\0');
+    for (int i = 0; i < piece.size(); ++i)
+        piece[i] = static_cast<char>((i * 131 + i / 256) % 256);
+    for (std::uint64_t left = bytes; left > 0;) {
+        const qint64 n = static_cast<qint64>(std::min<std::uint64_t>(left, piece.size()));
+        if (f.write(piece.constData(), n) != n) return false;
+        left -= static_cast<std::uint64_t>(n);
+    }
+    return true;
+}
+
+void PrintStream(const char* what, const StreamFigures& f) {
+    std::printf("%-19s %6.2f MB/s over %5.1f s, CPU GUI thread %5.1f %%, process %5.1f %%; heartbeat gaps median "
+                "%.1f, p99 %.1f, worst %.1f ms; RSS %.1f MB before, peak %.1f MB%s%s\n",
+                what, f.bytesPerSecond / 1e6, f.seconds, f.guiCpu * 100, f.processCpu * 100, f.heartbeat.median,
+                f.heartbeat.p99, f.heartbeat.max, f.rssBeforeKb / 1024.0, f.peakKb / 1024.0,
+                f.peakIsOwn ? "" : " (of the whole run)", f.ok ? "" : " - INCOMPLETE");
 }
 
 int Run(int argc, char** argv) {
@@ -207,6 +383,17 @@ int Run(int argc, char** argv) {
     if (o.roundTripSeconds > 0)
         std::printf("After each answer, echoing device, time-out 0: %.0f round trips/s\n",
                     h.roundTrips(o.roundTripSeconds));
+    if (o.rawMb > 0) {
+        const std::uint64_t bytes = static_cast<std::uint64_t>(o.rawMb) << 20;
+        const QString path = work.filePath(QStringLiteral("raw.bin"));
+        if (!WriteRawFile(path, bytes)) {
+            std::fprintf(stderr, "could not write the raw file\n");
+            return 1;
+        }
+        PrintStream("Raw file", h.rawFile(dialogs, QFile::encodeName(path).toStdString(), bytes));
+        QFile::remove(path);
+    }
+    if (o.floodSeconds > 0) PrintStream("Text flood received", h.textFlood(o.floodSeconds));
     if (dialogs.shown > 0) std::printf("(%d dialogs were shown during the run)\n", dialogs.shown);
     std::fflush(stdout);
     return 0;

@@ -150,6 +150,7 @@ void TForm1::ConnectHandlers() {
     connect(BTPalitra, &QPushButton::clicked, this, &TForm1::BTPalitraClick);
     connect(BtInfo, &QPushButton::clicked, this, &TForm1::BtInfoClick);
     ConnectSendModes();
+    ConnectRawFileSend();
 
     ConnectLibraryPage();
     WatchRenderSettings();

@@ -6,6 +6,7 @@
 #include "receive/log_housekeeping.h"
 #include "receive/receive_tick.h"
 #include "serial/connection.h"
+#include "transmit/raw_file_send.h"
 
 #include <QCloseEvent>
 #include <QMainWindow>
@@ -34,6 +35,7 @@ class Dialogs;
 class LogFindBar;
 class PortLister;
 class SerialDevice;
+class TSendFileProgress;
 class UpDown;
 
 // What the window uses of the platform; tests pass doubles.
@@ -125,6 +127,7 @@ public:
     QLabel* StaticText1;
     QLabel* StaticText3;
     QFileDialog* OpenDialog1;
+    TSendFileProgress* SendFileProgress = nullptr; // made at the first file sent
 
     // Control arrays, numbered from 1 (index 0 stays empty); each member carries its number as its tag.
     std::array<QPushButton*, 49> CmdButtons{};
@@ -183,6 +186,11 @@ public:
     void StartSendCommands();
     void OldCmdListClick();
     SendMode CurrentSendMode() const;
+
+    // ---- sending a file's raw bytes
+    void SendRawFileClick();
+    void CancelRawFileClick();
+    bool RawFileSending() const;
 
     // ---- receive and log
     void RxTimerTimer();
@@ -278,6 +286,13 @@ private:
     SendContext TransmitContext();
     void TransmitWritten(std::uint64_t count);
     void ShowTransmitCounters();
+    // A raw file going out: other sends by hand are refused with a message (true), scheduled ones skip.
+    bool RefuseWhileFileGoesOut();
+    void ConnectRawFileSend();
+    void RawFileWritten(std::uint64_t count);
+    // The progress window's refresh: the figures, and the end of a file whose port was closed.
+    void RawFileTick();
+    void RawFileEnded(const RawSendStep& step);
     void CloseLogFile();
     // Send modes.
     void ConnectSendModes();
@@ -306,6 +321,7 @@ private:
     ReceivePath rxPath_{svc_.serial, st.port.PortOpen, svc_.clock, st.counters, render_, placement_,
                         [this](std::uint32_t waiting) { CheckSendDataAftAnswer(waiting); }};
     ConnectionControl connection_{st.port, svc_.serial, svc_.clock, svc_.dialogs};
+    RawFileSend rawFile_{svc_.serial, st.counters};
     QSet<const QObject*> clearsHelp_; // controls whose pointer-move empties the help area
     bool rxWakeOnData_ = false;       // the port tells when bytes arrive; otherwise the receive tick polls
     RxTickResult rxCaptions_;         // receive figures changed since they were last shown

@@ -217,6 +217,13 @@ void QtSerialDevice::purgeInput() {
     port_->clearError();
 }
 
+void QtSerialDevice::purgeOutput() {
+    if (!port_->isOpen()) return;
+    port_->clear(QSerialPort::Output);
+    port_->clearError();
+    toReport_ = 0; // a report of bytes written before the clear still on its way tells nothing more
+}
+
 void QtSerialDevice::purge() {
     if (!port_->isOpen()) return;
     port_->clear(QSerialPort::AllDirections);

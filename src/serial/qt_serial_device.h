@@ -38,6 +38,7 @@ public:
     std::uint64_t bytesToWrite() override;
     void setBytesWrittenListener(std::function<void(std::uint64_t)> written) override;
     void purgeInput() override;
+    void purgeOutput() override;
 
     SerialErrorKind lastErrorKind() const override { return errorKind_; }
     std::string lastErrorText() const override { return errorText_; }

@@ -64,6 +64,8 @@ public:
     virtual void setBytesWrittenListener(std::function<void(std::uint64_t)> written) { (void)written; }
     // Empties the receive queue only: what write() took still goes out.
     virtual void purgeInput() { purge(); }
+    // Throws away what write() took and the system has not sent yet; received bytes stay.
+    virtual void purgeOutput() { purge(); }
     // Wake-up for the receive path: `notify` is called on the GUI thread whenever received bytes may have become
     // waiting (an empty function stops the calls). Returns false when the device cannot tell; the receive path
     // then polls.
@@ -94,6 +96,7 @@ public:
         port_.setBytesWrittenListener(std::move(written));
     }
     void purgeInput() override { port_.purgeInput(); }
+    void purgeOutput() override { port_.purgeOutput(); }
     bool setReadNotify(std::function<void()> notify) override { return port_.setReadNotify(std::move(notify)); }
     SerialErrorKind lastErrorKind() const override { return port_.lastErrorKind(); }
     std::string lastErrorText() const override { return port_.lastErrorText(); }

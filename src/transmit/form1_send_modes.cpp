@@ -42,7 +42,7 @@ SendMode TForm1::CurrentSendMode() const {
 // periodic sending on a slow line sends back to back and no file line is skipped.
 ScheduleInputs TForm1::SendModeInputs() const {
     return ScheduleInputs{CurrentSendMode(), CiklSend->isChecked(), static_cast<std::size_t>(OldCmdList->count()),
-                          st.transmit.SendBusy || st.transmit.held.has_value()};
+                          st.transmit.SendBusy || st.transmit.held.has_value() || RawFileSending()};
 }
 
 void TForm1::ConnectSendModes() {
@@ -104,7 +104,7 @@ void TForm1::ArmPeriodTimer() {
     const std::optional<std::int64_t> wait =
         PeriodTimerWait(st.send, CurrentSendMode(), ParsePeriod(ToCp1251(PeriodTX->text())), st.port.PortOpen,
                         svc_.clock.monotonicMs());
-    if (!wait) {
+    if (!wait || RawFileSending()) { // a raw file going out: no tick could send
         TimerPeriod->stop();
         return;
     }
@@ -141,6 +141,7 @@ void TForm1::StartSendCommands() {
 }
 
 void TForm1::SendStartClick() {
+    if (RefuseWhileFileGoesOut()) return;
     StartSendCommands();
 }
 

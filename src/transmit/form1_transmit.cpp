@@ -40,6 +40,7 @@ void TForm1::ShowTransmitCounters() {
 }
 
 SendStatus TForm1::SendPortData(const QString& line) {
+    if (RefuseWhileFileGoesOut()) return SendStatus::Busy;
     SendContext ctx = TransmitContext();
     const SendOutcome outcome = trelvo::SendPortData(ToCp1251(line), ctx);
     if (outcome.status == SendStatus::Sent) ShowTransmitCounters();
@@ -48,6 +49,7 @@ SendStatus TForm1::SendPortData(const QString& line) {
 
 // The port has written more of a long line: the counter follows it, and a held send goes once it is all out.
 void TForm1::TransmitWritten(std::uint64_t count) {
+    if (RawFileSending()) return RawFileWritten(count);
     SendContext ctx = TransmitContext();
     trelvo::BytesWritten(count, ctx);
     ShowTransmitCounters();

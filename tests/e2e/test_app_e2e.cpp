@@ -2,8 +2,10 @@
 // device through a real pseudo-terminal, with every timer running.
 
 #include "support/window_on_device.h"
+#include "transmit/send_file_progress.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -146,6 +148,51 @@ TEST_F(AppE2E, ALongLineDrainsWhileTheWindowGoesOn) {
     EXPECT_TRUE(test::RunUntil([&] { return serial.bytesToWrite() == 0; }));
     EXPECT_EQ(form->StaticText3->text(), QStringLiteral("TX: %1 RX: 0").arg(total));
     EXPECT_EQ(form->LSend->text(), QStringLiteral("Send: 2"));
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// A file's raw bytes, every byte value in every position of a chunk, arrive exactly as they are on the disk.
+TEST_F(AppE2E, ARawFileArrivesByteExact) {
+    ASSERT_NO_FATAL_FAILURE(Connect());
+    std::string bytes;
+    for (int i = 0; i < 300'000; ++i)
+        bytes.push_back(static_cast<char>((i + i / 256) % 256));
+    QFile file(QStringLiteral("all256.bin"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes.data(), bytes.size()) == qint64(bytes.size()));
+    file.close();
+    dialogs.fileAnswers.push_back(QFile::encodeName(file.fileName()).toStdString());
+    form->SendRawFileClick();
+    ASSERT_TRUE(test::RunUntil([&] { return !form->RawFileSending(); }, 20000)) << vdev->received().size();
+    ASSERT_TRUE(test::RunUntilReceived(vdev.device(), bytes.size()));
+    EXPECT_TRUE(vdev->received() == bytes);
+    EXPECT_TRUE(Log().endsWith(QString::fromUtf8("Файл all256.bin (300000 байт) отправлен"))) << Log().toStdString();
+    EXPECT_EQ(form->StaticText3->text(), QStringLiteral("TX: 300000 RX: 0"));
+    EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// "Отмена" stops the line at once: what waited in the port is thrown away, and nothing follows.
+TEST_F(AppE2E, ACancelledRawFileStops) {
+    ASSERT_NO_FATAL_FAILURE(Connect());
+    vdev->setReadRate(50'000);
+    QFile file(QStringLiteral("big.bin"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(QByteArray(1 << 20, 'z')) == (1 << 20));
+    file.close();
+    dialogs.fileAnswers.push_back(QFile::encodeName(file.fileName()).toStdString());
+    form->SendRawFileClick();
+    ASSERT_TRUE(test::RunUntil([&] { return vdev->received().size() >= 20'000; }, 5000));
+    form->SendFileProgress->BTCancel->click();
+    EXPECT_FALSE(form->RawFileSending());
+    EXPECT_FALSE(form->SendFileProgress->isVisible());
+    const std::int64_t counted = form->st.counters.TxBytes;
+    test::RunUntil([] { return false; }, 500); // whatever was on its way has arrived
+    const std::size_t arrived = vdev->received().size();
+    test::RunUntil([] { return false; }, 500);
+    EXPECT_EQ(vdev->received().size(), arrived) << "nothing goes after the cancel";
+    // A block the system took just before the cancel may not have been reported yet.
+    EXPECT_LE(arrived, static_cast<std::size_t>(counted) + 65536);
+    EXPECT_LT(arrived, 1u << 19);
+    const QString entry = QString::fromUtf8("Отправка файла big.bin отменена после %1 из 1048576 байт").arg(counted);
+    EXPECT_TRUE(Log().endsWith(entry)) << Log().toStdString();
     EXPECT_TRUE(dialogs.messages.empty());
 }
 

@@ -86,6 +86,10 @@ public:
         log.push_back("purge input");
         incoming.clear();
     }
+    void purgeOutput() override {
+        log.push_back("purge output");
+        outgoing.clear();
+    }
     // The line takes `n` more of the bytes waiting to go out, and the port says so.
     void drain(std::size_t n) {
         n = std::min(n, outgoing.size());
