@@ -149,6 +149,7 @@ void TForm1::ConnectHandlers() {
     connect(BTPalitra, &QPushButton::clicked, this, &TForm1::BTPalitraClick);
     connect(BtInfo, &QPushButton::clicked, this, &TForm1::BtInfoClick);
     ConnectSendModes();
+    ConnectPlot();
 
     ConnectLibraryPage();
     WatchRenderSettings();

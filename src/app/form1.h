@@ -34,6 +34,7 @@ class Dialogs;
 class LogFindBar;
 class PortLister;
 class SerialDevice;
+class TFormPlot;
 class UpDown;
 
 // What the window uses of the platform; tests pass doubles.
@@ -124,7 +125,11 @@ public:
     QLabel* STLog;
     QLabel* StaticText1;
     QLabel* StaticText3;
+    QPushButton* BTPlot; // opens the plot window, left of the transfer counter
     QFileDialog* OpenDialog1;
+
+    // The plot of the received numbers; made when first opened.
+    TFormPlot* FormPlot = nullptr;
 
     // Control arrays, numbered from 1 (index 0 stays empty); each member carries its number as its tag.
     std::array<QPushButton*, 49> CmdButtons{};
@@ -246,6 +251,9 @@ public:
     void SriftClick(bool up);
     void BtInfoClick();
 
+    // ---- plot
+    void BTPlotClick();
+
     // Tag of a control, as the shared handlers read it.
     static int Tag(const QObject* control);
     static void SetTag(QObject* control, int tag);
@@ -261,6 +269,9 @@ private:
     void BuildModePanel();
     void BuildBottomPanel();
     void BuildCommandGrid();
+    void BuildPlotControl();
+    void ConnectPlot();
+    void PlacePlotControl();
     void ConnectHandlers();
     void WatchEvents(QWidget* w);
     void WatchRenderSettings();
