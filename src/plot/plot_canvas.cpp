@@ -2,6 +2,7 @@
 
 #include "common/cp1251.h"
 
+#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
@@ -201,8 +202,11 @@ void PlotCanvas::render(QPainter& p, QSize size) {
 }
 
 void PlotCanvas::paintEvent(QPaintEvent*) {
+    QElapsedTimer timer;
+    timer.start();
     QPainter p(this);
     render(p, size());
+    lastPaintMs_ = static_cast<double>(timer.nsecsElapsed()) / 1e6;
 }
 
 double PlotCanvas::xAt(int px) const {

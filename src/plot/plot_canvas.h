@@ -37,6 +37,8 @@ public:
     PlotRange rangeX() const;
     // Paints the whole plot at `size` (the widget's own painting, the PNG export, the benchmark).
     void render(QPainter& p, QSize size);
+    // How long the last picture took to paint, in ms.
+    double lastPaintMs() const { return lastPaintMs_; }
     // The values of every series at X value `x` (the nearest sample), as one line of text.
     QString valuesAt(double x) const;
 
@@ -78,6 +80,7 @@ private:
     Qt::MouseButton dragButton_ = Qt::NoButton;
     PlotRange dragX_, dragY_;
     int pointerX_ = -1;
+    double lastPaintMs_ = 0;
 };
 
 } // namespace trelvo

@@ -178,7 +178,10 @@ void TFormPlot::addLine(std::string_view line, std::int64_t placedMs) {
 // The next picture: at most every kFrameMs, and none while nothing changes; a part line held for its end is ended
 // when it is due.
 void TFormPlot::scheduleFrame() {
-    std::int64_t due = legendDue_ || changed_ ? lastFrameMs_ + kFrameMs : -1;
+    // A picture of many points takes long: four times its time passes before the next, so the plot leaves the
+    // window's thread at least four fifths of its time for receiving and the log.
+    const auto gap = std::max<std::int64_t>(kFrameMs, static_cast<std::int64_t>(4 * Canvas->lastPaintMs()));
+    std::int64_t due = legendDue_ || changed_ ? lastFrameMs_ + gap : -1;
     const std::int64_t held = splitter_.heldDueMs();
     if (held >= 0 && (due < 0 || held < due)) due = held;
     if (due < 0) return;
