@@ -57,18 +57,23 @@ std::string EightSeriesText() {
     return text;
 }
 
-// Counts the pictures the canvas paints.
+// Counts the pictures the canvas paints, and adds up the time each took (as the canvas timed the one before).
 class PaintCounter final : public QObject {
 public:
     long paints = 0;
+    double paintMs = 0;
+    const PlotCanvas* canvas = nullptr;
     bool eventFilter(QObject*, QEvent* e) override {
-        if (e->type() == QEvent::Paint) ++paints;
+        if (e->type() == QEvent::Paint) {
+            if (paints > 0) paintMs += canvas->lastPaintMs();
+            ++paints;
+        }
         return false;
     }
 };
 
 struct Figures {
-    double guiCpu = 0, linesPerSecond = 0, framesPerSecond = 0;
+    double guiCpu = 0, linesPerSecond = 0, framesPerSecond = 0, paintMs = 0;
 };
 
 class Harness {
@@ -94,6 +99,7 @@ public:
             form_.BTPlotClick();
             if (!counting_) {
                 form_.FormPlot->Canvas->installEventFilter(&counter_);
+                counter_.canvas = form_.FormPlot->Canvas;
                 counting_ = true;
             }
         } else if (form_.FormPlot) {
@@ -107,6 +113,7 @@ public:
         RunFor(500);
         const auto rx0 = form_.st.counters.RxBytes;
         const long paints0 = counter_.paints;
+        const double paintMs0 = counter_.paintMs;
         const double cpu0 = CpuSeconds(true);
         Stopwatch wall;
         RunFor(seconds * 1000);
@@ -115,6 +122,7 @@ public:
         f.guiCpu = (CpuSeconds(true) - cpu0) / s;
         f.linesPerSecond = static_cast<double>(form_.st.counters.RxBytes - rx0) / s * 1000 / text.size();
         f.framesPerSecond = (counter_.paints - paints0) / s;
+        if (counter_.paints > paints0) f.paintMs = (counter_.paintMs - paintMs0) / (counter_.paints - paints0);
         device_.stopStream();
         RunFor(300);
         return f;
@@ -232,9 +240,9 @@ int Run(int argc, char** argv) {
         h.setPlotOpen(true);
         const Figures open = h.stream(baud, seconds);
         std::printf("%6.0f baud, 8-series lines: %.0f lines/s; CPU plot closed %.2f %%, open %.2f %% (%+.2f); "
-                    "%.1f frames/s\n",
+                    "%.1f frames/s, %.2f ms to paint one\n",
                     baud, open.linesPerSecond, closed.guiCpu * 100, open.guiCpu * 100,
-                    (open.guiCpu - closed.guiCpu) * 100, open.framesPerSecond);
+                    (open.guiCpu - closed.guiCpu) * 100, open.framesPerSecond, open.paintMs);
     }
     if (!shots.isEmpty()) h.shots(shots);
     if (points > 0) h.bigFrame(points);

@@ -31,8 +31,8 @@
 namespace trelvo {
 namespace {
 
-constexpr std::int64_t kFrameMs = 40;   // 25 pictures a second at most
-constexpr std::int64_t kLegendMs = 200; // the legend's figures five times a second
+constexpr std::int64_t kFrameMs = 45;   // 22 pictures a second at most
+constexpr std::int64_t kLegendMs = 500; // the legend's figures twice a second
 
 QString U(const char* utf8) {
     return QString::fromUtf8(utf8);
@@ -148,7 +148,16 @@ void TFormPlot::open() {
 
 void TFormPlot::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
-    if (originMs_ < 0) originMs_ = clock_.monotonicMs();
+    const std::int64_t now = clock_.monotonicMs();
+    if (originMs_ < 0) originMs_ = now;
+    // What came while the plot was closed is not there: the curves break, and the line the device is in the middle
+    // of is not taken for a whole one.
+    if (!attached_) {
+        lastSeconds_ = std::max(lastSeconds_, static_cast<double>(now - originMs_) / 1000.0);
+        store_.addGap(lastSeconds_);
+        splitter_.joinMidStream(now);
+    }
+    attached_ = true;
     if (attach_) attach_(this);
     legendDue_ = true;
     frame();
@@ -157,6 +166,7 @@ void TFormPlot::showEvent(QShowEvent* e) {
 // Closed, nobody listens: what arrives meanwhile is not collected. Minimised, it still is.
 void TFormPlot::closeEvent(QCloseEvent* e) {
     if (attach_) attach_(nullptr);
+    attached_ = false;
     frameTimer_->stop();
     QWidget::closeEvent(e);
 }

@@ -86,6 +86,7 @@ private:
     std::int64_t originMs_ = -1;    // the monotonic ms of time 0: the first opening, or the last clear
     double lastSeconds_ = 0;
     bool paused_ = false;
+    bool attached_ = false;  // the receive path's tap
     bool changed_ = false;   // samples came since the last frame
     bool legendDue_ = false; // the legend has figures to show
     std::int64_t lastFrameMs_ = 0;

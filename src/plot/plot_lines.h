@@ -43,10 +43,17 @@ public:
     // The time a held part line is due to be ended; -1 when nothing is held.
     std::int64_t heldDueMs() const { return held_.empty() ? -1 : heldMs_ + kHoldMs; }
     void clear() { held_.clear(); }
+    // Joining a stream that is already flowing: what comes before the first line end is the rest of a line begun
+    // earlier, and is dropped. A device that ends no line within kHoldMs loses nothing more.
+    void joinMidStream(std::int64_t nowMs) {
+        held_.clear();
+        skipUntilMs_ = nowMs + kHoldMs;
+    }
 
 private:
     std::string held_;
     std::int64_t heldMs_ = 0;
+    std::int64_t skipUntilMs_ = -1; // dropping up to the first line end until then
 };
 
 } // namespace trelvo

@@ -88,6 +88,14 @@ bool PlotStore::add(double seconds, const std::vector<PlotValue>& values) {
     return true;
 }
 
+void PlotStore::addGap(double seconds) {
+    if (times_.size() == 0) return;
+    if (times_.size() == capacity_) ++dropped_;
+    times_.push(seconds);
+    for (PlotSeries& s : series_)
+        s.values.push(std::nan(""));
+}
+
 void PlotStore::clear() {
     times_.clear();
     series_.clear();

@@ -53,6 +53,8 @@ public:
 
     // One line's values at `seconds`; a line without a number adds nothing. Returns whether a sample was added.
     bool add(double seconds, const std::vector<PlotValue>& values);
+    // A break in every series at `seconds` (the time nothing was collected ends there); nothing before a first sample.
+    void addGap(double seconds);
     void clear();
 
     std::size_t size() const { return times_.size(); }
