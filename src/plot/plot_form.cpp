@@ -32,6 +32,7 @@ namespace trelvo {
 namespace {
 
 constexpr std::int64_t kFrameMs = 45;   // 22 pictures a second at most
+constexpr std::int64_t kConfirmMs = 20; // between the two looks at a part line that is due
 constexpr std::int64_t kLegendMs = 500; // the legend's figures twice a second
 
 QString U(const char* utf8) {
@@ -155,7 +156,7 @@ void TFormPlot::showEvent(QShowEvent* e) {
     if (!attached_) {
         lastSeconds_ = std::max(lastSeconds_, static_cast<double>(now - originMs_) / 1000.0);
         store_.addGap(lastSeconds_);
-        splitter_.joinMidStream(now);
+        splitter_.joinMidStream();
     }
     attached_ = true;
     if (attach_) attach_(this);
@@ -172,6 +173,7 @@ void TFormPlot::closeEvent(QCloseEvent* e) {
 }
 
 void TFormPlot::packetPlaced(std::string_view bytes, std::int64_t monotonicMs) {
+    staleSeen_ = false;
     splitter_.feed(bytes, monotonicMs, [this](std::string_view line, std::int64_t at) { addLine(line, at); });
     scheduleFrame();
 }
@@ -192,7 +194,7 @@ void TFormPlot::scheduleFrame() {
     // window's thread at least four fifths of its time for receiving and the log.
     const auto gap = std::max<std::int64_t>(kFrameMs, static_cast<std::int64_t>(4 * Canvas->lastPaintMs()));
     std::int64_t due = legendDue_ || changed_ ? lastFrameMs_ + gap : -1;
-    const std::int64_t held = splitter_.heldDueMs();
+    const std::int64_t held = staleSeen_ ? clock_.monotonicMs() + kConfirmMs : splitter_.heldDueMs();
     if (held >= 0 && (due < 0 || held < due)) due = held;
     if (due < 0) return;
     const int ms = static_cast<int>(std::clamp<std::int64_t>(due - clock_.monotonicMs(), 0, 1000));
@@ -201,7 +203,14 @@ void TFormPlot::scheduleFrame() {
 
 void TFormPlot::frame() {
     const std::int64_t now = clock_.monotonicMs();
-    splitter_.flushStale(now, [this](std::string_view line, std::int64_t at) { addLine(line, at); });
+    // A part line is ended by itself at the second look that finds it due: after the window's thread was held up,
+    // the rest of the line may still wait in the port, and the receive path reads it in between.
+    const std::int64_t held = splitter_.heldDueMs();
+    if (held >= 0 && now >= held) {
+        if (staleSeen_)
+            splitter_.flushStale(now, [this](std::string_view line, std::int64_t at) { addLine(line, at); });
+        staleSeen_ = !staleSeen_;
+    }
     lastFrameMs_ = now;
     if (changed_ && !paused_) Canvas->update(); // a paused picture stands still
     changed_ = false;

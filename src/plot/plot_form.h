@@ -87,6 +87,7 @@ private:
     double lastSeconds_ = 0;
     bool paused_ = false;
     bool attached_ = false;  // the receive path's tap
+    bool staleSeen_ = false; // a part line was found due once; the next look ends it
     bool changed_ = false;   // samples came since the last frame
     bool legendDue_ = false; // the legend has figures to show
     std::int64_t lastFrameMs_ = 0;

@@ -75,16 +75,14 @@ int ParsePlotLine(std::string_view line, std::vector<PlotValue>& out) {
 }
 
 void PlotLineSplitter::feed(std::string_view bytes, std::int64_t placedMs, const LineFn& onLine) {
-    if (skipUntilMs_ >= 0) {
-        if (placedMs > skipUntilMs_) {
-            skipUntilMs_ = -1;
-        } else {
-            const std::size_t end = bytes.find_first_of("\r\n");
-            if (end == std::string_view::npos) return;
-            skipUntilMs_ = -1;
-            bytes.remove_prefix(end);
-        }
+    const bool paused = lastFedMs_ >= 0 && placedMs - lastFedMs_ >= kHoldMs;
+    lastFedMs_ = placedMs;
+    if (skipping_ && !paused) {
+        const std::size_t end = bytes.find_first_of("\r\n");
+        if (end == std::string_view::npos) return;
+        bytes.remove_prefix(end);
     }
+    skipping_ = false;
     std::size_t start = 0;
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         if (bytes[i] != '\r' && bytes[i] != '\n') continue;

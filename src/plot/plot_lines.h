@@ -43,17 +43,19 @@ public:
     // The time a held part line is due to be ended; -1 when nothing is held.
     std::int64_t heldDueMs() const { return held_.empty() ? -1 : heldMs_ + kHoldMs; }
     void clear() { held_.clear(); }
-    // Joining a stream that is already flowing: what comes before the first line end is the rest of a line begun
-    // earlier, and is dropped. A device that ends no line within kHoldMs loses nothing more.
-    void joinMidStream(std::int64_t nowMs) {
+    // Joining a stream that may be flowing: what comes before the first line end is taken for the rest of a line
+    // begun earlier, and dropped; a pause of kHoldMs without a line end ends the dropping (the device ends no lines).
+    void joinMidStream() {
         held_.clear();
-        skipUntilMs_ = nowMs + kHoldMs;
+        skipping_ = true;
+        lastFedMs_ = -1;
     }
 
 private:
     std::string held_;
     std::int64_t heldMs_ = 0;
-    std::int64_t skipUntilMs_ = -1; // dropping up to the first line end until then
+    bool skipping_ = false;       // dropping up to the first line end
+    std::int64_t lastFedMs_ = -1; // when the last bytes came since joining
 };
 
 } // namespace trelvo

@@ -139,19 +139,20 @@ PlotRgb SeriesColour(int index, PlotRgb background) {
                                       {188, 189, 34},  {23, 190, 207}, {0, 0, 139},     {255, 215, 0},
                                       {0, 128, 128},   {128, 0, 0},    {85, 107, 47},   {255, 0, 255}};
     const PlotRgb hue = kHues[static_cast<std::size_t>(std::clamp(index, 0, 15))];
-    // Made lighter or darker, whichever needs the smaller step, until it reads as a line: on a background of middle
-    // brightness (red, aqua) some hues go light and some dark, so they stay apart.
+    // A hue brighter than the background is made lighter, a darker one darker, until it reads as a line; on a
+    // background of middle brightness (red, aqua) the hues thus part into light and dark ones and stay apart. Where
+    // that way cannot reach the contrast, the other way is taken.
     const auto towards = [&](PlotRgb end) {
         PlotRgb c = hue;
-        int step = 0;
-        while (step < 10 && ContrastRatio(c, background) < 3.0)
-            c = Mix(hue, end, ++step / 10.0);
-        return std::pair{c, step};
+        for (int step = 1; step <= 10 && ContrastRatio(c, background) < 3.0; ++step)
+            c = Mix(hue, end, step / 10.0);
+        return c;
     };
-    const auto [light, lightSteps] = towards({255, 255, 255});
-    const auto [dark, darkSteps] = towards({0, 0, 0});
-    if (lightSteps != darkSteps) return lightSteps < darkSteps ? light : dark;
-    return ContrastRatio(light, background) >= ContrastRatio(dark, background) ? light : dark;
+    const bool lighter = Luminance(hue) > Luminance(background);
+    const PlotRgb first = towards(lighter ? PlotRgb{255, 255, 255} : PlotRgb{0, 0, 0});
+    if (ContrastRatio(first, background) >= 3.0) return first;
+    const PlotRgb other = towards(lighter ? PlotRgb{0, 0, 0} : PlotRgb{255, 255, 255});
+    return ContrastRatio(other, background) > ContrastRatio(first, background) ? other : first;
 }
 
 std::string PlotCsv(const PlotStore& store) {

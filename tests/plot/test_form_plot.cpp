@@ -17,7 +17,7 @@ private slots:
         FormFixture fx;
         TForm1& f = fx.connect();
         f.RBHEX->click(); // the plot reads the device's bytes, whatever the log shows of them
-        // A line every 200 ms: none is the rest of a line begun before the plot opened.
+        // A line every 200 ms.
         const auto packet = [&](const std::string& bytes) {
             fx.clock.advance(200);
             fx.serial.incoming += bytes;
@@ -32,7 +32,7 @@ private slots:
         QVERIFY(ShowActive(f));
         QTest::keyClick(&f, Qt::Key_G, Qt::ControlModifier);
         QVERIFY(f.FormPlot && f.FormPlot->isVisible());
-        packet("a:1 b:2\r\n");
+        packet("1 h:9\r\na:1 b:2\r\n"); // the rest of a line begun before the plot opened is no sample
         f.FormPlot->frame();
         QCOMPARE(f.FormPlot->store().size(), 1u);
         QCOMPARE(f.FormPlot->Legend->topLevelItemCount(), 2);
@@ -43,6 +43,7 @@ private slots:
         QCOMPARE(f.FormPlot->store().size(), 1u);
 
         f.BTPlot->click();
+        packet("9\r\n");
         const PlotRange before = f.FormPlot->Canvas->rangeX();
         f.FormPlot->BTPause->click();
         fx.clock.advance(5000);

@@ -88,12 +88,15 @@ TEST(PlotLines, HeldPartLineEndsAfterSilence) {
     EXPECT_TRUE(splitter.flushStale(1000 + PlotLineSplitter::kHoldMs, take));
     EXPECT_EQ(lines, (std::vector<std::pair<std::string, std::int64_t>>{{"12", 1000}}));
     EXPECT_EQ(splitter.heldDueMs(), -1);
-    // Joined mid-stream: the rest of a line begun earlier is dropped, up to a line end.
-    splitter.joinMidStream(2000);
+    // Joined mid-stream: the rest of a line begun earlier is dropped, up to a line end, or until a pause.
+    splitter.joinMidStream();
     splitter.feed("5 b:6", 2001, take);
     splitter.feed("\na:7\n", 2002, take);
-    EXPECT_EQ(lines.back(), (std::pair<std::string, std::int64_t>{"a:7", 2002}));
-    EXPECT_EQ(lines.size(), 2u);
+    splitter.joinMidStream();
+    splitter.feed("8", 2200, take);
+    splitter.feed("9\n", 2200 + PlotLineSplitter::kHoldMs, take);
+    EXPECT_EQ(lines, (std::vector<std::pair<std::string, std::int64_t>>{
+                         {"12", 1000}, {"a:7", 2002}, {"9", 2200 + PlotLineSplitter::kHoldMs}}));
 }
 
 TEST(PlotStore, BoundedDropsTheOldestAndKeepsCounting) {
