@@ -32,7 +32,7 @@ int ParsePlotLine(std::string_view line, std::vector<PlotValue>& out);
 // which in a fast stream carries the rest of it, or ended by itself once no continuation came for kHoldMs.
 class PlotLineSplitter {
 public:
-    static constexpr std::int64_t kHoldMs = 100;
+    static constexpr std::int64_t kHoldMs = 500;  // a device, or a busy host, may pause within a line
     static constexpr std::size_t kMaxLine = 1024; // a longer line without an end is taken as it stands
 
     using LineFn = std::function<void(std::string_view line, std::int64_t placedMs)>;
