@@ -151,6 +151,7 @@ void TForm1::ConnectHandlers() {
     connect(BtInfo, &QPushButton::clicked, this, &TForm1::BtInfoClick);
     ConnectSendModes();
     ConnectRawFileSend();
+    ConnectPlot();
 
     ConnectLibraryPage();
     WatchRenderSettings();

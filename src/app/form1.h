@@ -36,6 +36,7 @@ class LogFindBar;
 class PortLister;
 class SerialDevice;
 class TSendFileProgress;
+class TFormPlot;
 class UpDown;
 
 // What the window uses of the platform; tests pass doubles.
@@ -126,8 +127,12 @@ public:
     QLabel* STLog;
     QLabel* StaticText1;
     QLabel* StaticText3;
+    QPushButton* BTPlot; // opens the plot window, left of the transfer counter
     QFileDialog* OpenDialog1;
     TSendFileProgress* SendFileProgress = nullptr; // made at the first file sent
+
+    // The plot of the received numbers; made when first opened.
+    TFormPlot* FormPlot = nullptr;
 
     // Control arrays, numbered from 1 (index 0 stays empty); each member carries its number as its tag.
     std::array<QPushButton*, 49> CmdButtons{};
@@ -254,6 +259,9 @@ public:
     void SriftClick(bool up);
     void BtInfoClick();
 
+    // ---- plot
+    void BTPlotClick();
+
     // Tag of a control, as the shared handlers read it.
     static int Tag(const QObject* control);
     static void SetTag(QObject* control, int tag);
@@ -269,6 +277,9 @@ private:
     void BuildModePanel();
     void BuildBottomPanel();
     void BuildCommandGrid();
+    void BuildPlotControl();
+    void ConnectPlot();
+    void PlacePlotControl();
     void ConnectHandlers();
     void WatchEvents(QWidget* w);
     void WatchRenderSettings();

@@ -124,6 +124,7 @@ void TForm1::BuildDesign() {
     SecondWindow->hide();
     BuildModePanel();
     BuildBottomPanel();
+    BuildPlotControl();
 
     OpenDialog1 = new QFileDialog(this);
     OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));

@@ -68,8 +68,8 @@ void TForm1::RxDataArrived() {
         return;
     }
     CountedPort counted(svc_.serial, waiting);
-    ReceivePath path{counted,          rxPath_.portOpen, rxPath_.clock,      rxPath_.counters,
-                     rxPath_.settings, rxPath_.sink,     rxPath_.afterAnswer};
+    ReceivePath path{counted,          rxPath_.portOpen, rxPath_.clock,       rxPath_.counters,
+                     rxPath_.settings, rxPath_.sink,     rxPath_.afterAnswer, rxPath_.tap};
     RxTick(path);
 }
 

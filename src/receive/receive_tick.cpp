@@ -92,9 +92,14 @@ bool ReadBufRxInLog(RxState& rx, ReceivePath& path) {
     // Taken out of the state while in use: the after-answer step may run nested ticks that render too.
     Bytes entry = std::move(rx.scratch);
     const LocalTime time = s.visTime ? path.clock.localTime() : LocalTime{};
-    const bool rendered = RenderPacket(entry, std::string_view(rx.RxBuf.data(), rx.RxLen), s.mode, s.visTime, time);
+    const std::string_view raw(rx.RxBuf.data(), rx.RxLen);
+    const bool rendered = RenderPacket(entry, raw, s.mode, s.visTime, time);
     rx.RxLen = 0;
-    if (rendered) PlaceEntry(entry, s.filter, path.sink);
+    if (rendered) {
+        // Before the placement, which may open a window in which nested ticks refill RxBuf.
+        if (path.tap) path.tap->packetPlaced(raw, path.clock.monotonicMs());
+        PlaceEntry(entry, s.filter, path.sink);
+    }
     rx.scratch = std::move(entry);
     if (!rendered) return false;
     ++rx.RenderedPackets;

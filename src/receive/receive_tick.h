@@ -7,6 +7,7 @@
 #include "common/cp1251.h"
 #include "common/entry_rule.h"
 #include "receive/packet_render.h"
+#include "receive/packet_tap.h"
 #include "serial/serial_device.h"
 #include "common/transfer_counters.h"
 
@@ -52,6 +53,7 @@ struct ReceivePath {
     const RenderSettings& settings;
     EntrySink& sink;
     AfterAnswerFn afterAnswer; // may be empty
+    PacketTap* tap = nullptr;  // told of every packet that became an entry; null while nobody listens
 };
 
 // Which labels the tick has changed; the window rewrites only these.

@@ -1,0 +1,303 @@
+#include "plot/plot_canvas.h"
+
+#include "common/cp1251.h"
+
+#include <QElapsedTimer>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
+
+namespace trelvo {
+namespace {
+
+constexpr int kLeft = 64, kRight = 12, kTop = 10, kBottom = 22; // room for the axes' figures
+
+QColor Mixed(const QColor& a, const QColor& b, double t) {
+    return QColor::fromRgbF(static_cast<float>(a.redF() + (b.redF() - a.redF()) * t),
+                            static_cast<float>(a.greenF() + (b.greenF() - a.greenF()) * t),
+                            static_cast<float>(a.blueF() + (b.blueF() - a.blueF()) * t));
+}
+
+QString Text(double v) {
+    return QString::fromStdString(PlotNumberText(v));
+}
+
+} // namespace
+
+PlotCanvas::PlotCanvas(const PlotStore& store, QWidget* parent) : QWidget(parent), store_(store) {
+    setObjectName(QStringLiteral("PlotCanvas"));
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent); // every pixel is painted: nothing beneath needs painting first
+    setMinimumSize(200, 120);
+    setColours(background_, text_);
+}
+
+void PlotCanvas::setAxis(PlotXAxis axis) {
+    axis_ = axis;
+    if (!follow_) setAutoScale(true); // a zoom in the other axis's units means nothing now
+    update();
+}
+
+void PlotCanvas::setSpan(double spanSeconds) {
+    span_ = spanSeconds;
+    update();
+}
+
+void PlotCanvas::setStandAt(std::optional<double> seconds) {
+    standAt_ = seconds;
+    update();
+}
+
+void PlotCanvas::setAutoScale(bool on) {
+    if (on == autoScale()) return;
+    if (on) {
+        follow_ = autoY_ = true;
+    } else {
+        // Off by the user: the picture keeps the Y it has, X goes on following.
+        autoY_ = false;
+        manualY_ = lastY_;
+    }
+    update();
+    emit autoScaleChanged(autoScale());
+}
+
+void PlotCanvas::setShown(int series, bool shown) {
+    if (series < 0) return;
+    if (hidden_.size() <= static_cast<std::size_t>(series)) hidden_.resize(static_cast<std::size_t>(series) + 1);
+    hidden_[static_cast<std::size_t>(series)] = !shown;
+    update();
+}
+
+bool PlotCanvas::shown(int series) const {
+    return series < 0 || static_cast<std::size_t>(series) >= hidden_.size() ||
+           !hidden_[static_cast<std::size_t>(series)];
+}
+
+void PlotCanvas::setColours(const QColor& background, const QColor& text) {
+    background_ = background;
+    text_ = text;
+    colours_.clear();
+    const PlotRgb bg{background.red(), background.green(), background.blue()};
+    for (int s = 0; s < PlotStore::kMaxSeries; ++s) {
+        const PlotRgb c = SeriesColour(s, bg);
+        colours_.emplace_back(c.r, c.g, c.b);
+    }
+    update();
+}
+
+QColor PlotCanvas::seriesColour(int series) const {
+    return colours_[static_cast<std::size_t>(std::clamp(series, 0, PlotStore::kMaxSeries - 1))];
+}
+
+QRect PlotCanvas::plotArea(QSize size) const {
+    return QRect(kLeft, kTop, std::max(1, size.width() - kLeft - kRight), std::max(1, size.height() - kTop - kBottom));
+}
+
+PlotRange PlotCanvas::followX() const {
+    const std::size_t n = store_.size();
+    if (n == 0) return {0, axis_ == PlotXAxis::Time ? std::max(span_, 1.0) : 10};
+    // The newest sample shown: the last one, or the last at the pause.
+    std::size_t last = n - 1;
+    if (standAt_) {
+        const std::size_t after = store_.firstAtOrAfter(*standAt_ + 1e-9);
+        if (after == 0) return {0, 1};
+        last = after - 1;
+    }
+    const double end = store_.time(last);
+    if (axis_ == PlotXAxis::Time) {
+        const double start = span_ > 0 ? end - span_ : store_.time(0);
+        return {start, std::max(end, start + 1e-3)};
+    }
+    const std::size_t first = span_ > 0 ? store_.firstAtOrAfter(end - span_) : 0;
+    const double lo = static_cast<double>(store_.sampleNumber(first));
+    const double hi = static_cast<double>(store_.sampleNumber(last));
+    return {lo, std::max(hi, lo + 1)};
+}
+
+PlotRange PlotCanvas::rangeX() const {
+    return follow_ ? followX() : manualX_;
+}
+
+void PlotCanvas::computeColumns(PlotRange x, int width) {
+    columns_.resize(static_cast<std::size_t>(store_.seriesCount()));
+    for (int s = 0; s < store_.seriesCount(); ++s) {
+        auto& cols = columns_[static_cast<std::size_t>(s)];
+        if (shown(s))
+            PlotColumns(store_, s, axis_, x, width, cols);
+        else
+            cols.clear();
+    }
+}
+
+void PlotCanvas::render(QPainter& p, QSize size) {
+    const QRect area = plotArea(size);
+    p.fillRect(QRect(QPoint(0, 0), size), background_);
+    const PlotRange x = rangeX();
+    computeColumns(x, area.width());
+    std::vector<bool> shownList;
+    for (int s = 0; s < store_.seriesCount(); ++s)
+        shownList.push_back(shown(s));
+    const PlotRange y = autoY_ && follow_ ? AutoRangeY(columns_, shownList) : manualY_;
+    lastX_ = x;
+    lastY_ = y;
+    const double ky = area.height() / (y.hi - y.lo);
+    const auto py = [&](double v) { return area.bottom() + 1 - (v - y.lo) * ky; };
+    const double kx = area.width() / (x.hi - x.lo);
+    const auto px = [&](double v) { return area.left() + (v - x.lo) * kx; };
+
+    // Grid and figures.
+    const QColor grid = Mixed(background_, text_, 0.18);
+    p.setPen(grid);
+    p.setFont(font());
+    const QFontMetrics m(font());
+    for (double t : PlotTicks(y, area.height(), 40)) {
+        const int at = static_cast<int>(std::lround(py(t)));
+        p.setPen(grid);
+        p.drawLine(area.left(), at, area.right(), at);
+        p.setPen(text_);
+        p.drawText(QRect(0, at - m.height() / 2, kLeft - 6, m.height()), Qt::AlignRight | Qt::AlignVCenter, Text(t));
+    }
+    for (double t : PlotTicks(x, area.width(), 90)) {
+        const int at = static_cast<int>(std::lround(px(t)));
+        p.setPen(grid);
+        p.drawLine(at, area.top(), at, area.bottom());
+        p.setPen(text_);
+        p.drawText(QRect(at - 45, area.bottom() + 4, 90, m.height()), Qt::AlignHCenter | Qt::AlignTop, Text(t));
+    }
+    p.setPen(text_);
+    p.drawRect(area.adjusted(0, 0, -1, -1));
+
+    // The series: per column a bar from its minimum to its maximum, joined to the column before.
+    p.save();
+    p.setClipRect(area);
+    QPolygonF line;
+    for (int s = 0; s < store_.seriesCount(); ++s) {
+        p.setPen(QPen(seriesColour(s), 1));
+        line.clear();
+        for (const PlotColumn& c : columns_[static_cast<std::size_t>(s)]) {
+            const double cx = area.left() + c.column + 0.5;
+            if (!c.joined && !line.isEmpty()) {
+                p.drawPolyline(line);
+                line.clear();
+            }
+            line << QPointF(cx, py(c.first));
+            if (c.min != c.max) line << QPointF(cx, py(c.min)) << QPointF(cx, py(c.max));
+            line << QPointF(cx, py(c.last));
+        }
+        if (line.size() == 1) line << line.front() + QPointF(1, 0); // a single point still shows
+        if (!line.isEmpty()) p.drawPolyline(line);
+    }
+    if (pointerX_ >= area.left() && pointerX_ <= area.right()) {
+        p.setPen(QPen(text_, 1, Qt::DashLine));
+        p.drawLine(pointerX_, area.top(), pointerX_, area.bottom());
+    }
+    if (dragButton_ == Qt::LeftButton) {
+        p.setPen(QPen(text_, 1, Qt::DotLine));
+        p.drawRect(QRect(dragFrom_, dragTo_).normalized());
+    }
+    p.restore();
+}
+
+void PlotCanvas::paintEvent(QPaintEvent*) {
+    QElapsedTimer timer;
+    timer.start();
+    QPainter p(this);
+    render(p, size());
+    lastPaintMs_ = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+}
+
+double PlotCanvas::xAt(int px) const {
+    const QRect area = plotArea(size());
+    return lastX_.lo + (px - area.left()) * (lastX_.hi - lastX_.lo) / area.width();
+}
+
+double PlotCanvas::yAt(int py) const {
+    const QRect area = plotArea(size());
+    return lastY_.lo + (area.bottom() + 1 - py) * (lastY_.hi - lastY_.lo) / area.height();
+}
+
+void PlotCanvas::takeManual(PlotRange x, PlotRange y) {
+    if (!(x.hi > x.lo) || !(y.hi > y.lo)) return;
+    const bool was = autoScale();
+    follow_ = autoY_ = false;
+    manualX_ = x;
+    manualY_ = y;
+    update();
+    if (was) emit autoScaleChanged(false);
+}
+
+void PlotCanvas::wheelEvent(QWheelEvent* e) {
+    const double steps = e->angleDelta().y() / 120.0;
+    if (steps == 0) return;
+    const double f = std::pow(0.8, steps); // away from the user: closer in
+    const QPoint at = e->position().toPoint();
+    const double cx = xAt(at.x()), cy = yAt(at.y());
+    takeManual({cx - (cx - lastX_.lo) * f, cx + (lastX_.hi - cx) * f},
+               {cy - (cy - lastY_.lo) * f, cy + (lastY_.hi - cy) * f});
+    e->accept();
+}
+
+void PlotCanvas::mousePressEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton && e->button() != Qt::RightButton) return;
+    dragButton_ = e->button();
+    dragFrom_ = dragTo_ = e->position().toPoint();
+    dragX_ = lastX_;
+    dragY_ = lastY_;
+}
+
+void PlotCanvas::mouseMoveEvent(QMouseEvent* e) {
+    const QPoint at = e->position().toPoint();
+    pointerX_ = at.x();
+    if (dragButton_ == Qt::RightButton) {
+        const QRect area = plotArea(size());
+        const double dx = (at.x() - dragFrom_.x()) * (dragX_.hi - dragX_.lo) / area.width();
+        const double dy = (at.y() - dragFrom_.y()) * (dragY_.hi - dragY_.lo) / area.height();
+        takeManual({dragX_.lo - dx, dragX_.hi - dx}, {dragY_.lo + dy, dragY_.hi + dy});
+    }
+    dragTo_ = at;
+    update();
+    emit hovered(valuesAt(xAt(at.x())));
+}
+
+void PlotCanvas::mouseReleaseEvent(QMouseEvent* e) {
+    if (e->button() != dragButton_) return;
+    const QRect band = QRect(dragFrom_, e->position().toPoint()).normalized();
+    if (dragButton_ == Qt::LeftButton && band.width() > 4 && band.height() > 4)
+        takeManual({xAt(band.left()), xAt(band.right())}, {yAt(band.bottom()), yAt(band.top())});
+    dragButton_ = Qt::NoButton;
+    update();
+}
+
+void PlotCanvas::mouseDoubleClickEvent(QMouseEvent*) {
+    setAutoScale(true);
+}
+
+void PlotCanvas::leaveEvent(QEvent*) {
+    pointerX_ = -1;
+    update();
+    emit hovered(QString());
+}
+
+QString PlotCanvas::valuesAt(double x) const {
+    const std::size_t n = store_.size();
+    if (n == 0) return {};
+    std::size_t i = 0;
+    if (axis_ == PlotXAxis::Time) {
+        i = std::min(store_.firstAtOrAfter(x), n - 1);
+        if (i > 0 && std::abs(store_.time(i - 1) - x) <= std::abs(store_.time(i) - x)) --i;
+    } else {
+        const double first = static_cast<double>(store_.sampleNumber(0));
+        i = static_cast<std::size_t>(std::clamp(std::round(x - first), 0.0, static_cast<double>(n - 1)));
+    }
+    QString text = QStringLiteral("t = %1 с, № %2:").arg(store_.time(i), 0, 'f', 3).arg(store_.sampleNumber(i));
+    for (int s = 0; s < store_.seriesCount(); ++s) {
+        if (!shown(s)) continue;
+        text += QStringLiteral("  %1 = %2").arg(FromCp1251(store_.series(s).name), Text(store_.series(s).values[i]));
+    }
+    return text;
+}
+
+} // namespace trelvo
