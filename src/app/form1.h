@@ -6,6 +6,7 @@
 #include "receive/log_housekeeping.h"
 #include "receive/receive_tick.h"
 #include "serial/connection.h"
+#include "serial/line_control.h"
 
 #include <QCloseEvent>
 #include <QMainWindow>
@@ -31,6 +32,7 @@ namespace trelvo {
 
 class Clock;
 class Dialogs;
+class LineBar;
 class LogFindBar;
 class PortLister;
 class SerialDevice;
@@ -124,6 +126,7 @@ public:
     QLabel* STLog;
     QLabel* StaticText1;
     QLabel* StaticText3;
+    LineBar* LineStatus; // in the status row, left of the transfer counter: the line and its control lines
     QFileDialog* OpenDialog1;
 
     // Control arrays, numbered from 1 (index 0 stays empty); each member carries its number as its tag.
@@ -153,6 +156,18 @@ public:
     // The selected entries of the four settings boxes; empty where nothing is selected.
     PortSelection Selection() const;
     void ShowConnection(const ConnectionView& view);
+
+    // ---- line control (form1_line.cpp)
+    void BTLineClick();
+    void LineOptionsChange();
+    void BTDTRClick();
+    void BTRTSClick();
+    void BTPulseClick();
+    void BTBreakClick();
+    void ModemTimerTimer();
+    void PulseTimerTimer();
+    void BreakTimerTimer();
+    void ShowLineControl();
 
     // ---- transmit
     // Held means the port is still writing and the line goes after; Draining means it was dropped.
@@ -262,6 +277,11 @@ private:
     void BuildBottomPanel();
     void BuildCommandGrid();
     void ConnectHandlers();
+    void BuildLineStatus();
+    void ConnectLineControl();
+    // Follows the port being opened or closed; call after anything that may have done either.
+    void FollowLine();
+    void PlaceLineStatus();
     void WatchEvents(QWidget* w);
     void WatchRenderSettings();
     void ConnectLibraryPage();
@@ -306,6 +326,7 @@ private:
     ReceivePath rxPath_{svc_.serial, st.port.PortOpen, svc_.clock, st.counters, render_, placement_,
                         [this](std::uint32_t waiting) { CheckSendDataAftAnswer(waiting); }};
     ConnectionControl connection_{st.port, svc_.serial, svc_.clock, svc_.dialogs};
+    LineControl line_{st.port, svc_.serial};
     QSet<const QObject*> clearsHelp_; // controls whose pointer-move empties the help area
     bool rxWakeOnData_ = false;       // the port tells when bytes arrive; otherwise the receive tick polls
     RxTickResult rxCaptions_;         // receive figures changed since they were last shown

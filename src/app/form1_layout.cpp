@@ -93,6 +93,7 @@ void TForm1::FormCanResize() {
         const QRect g(b.left, b.top, b.width, b.height);
         if (w->geometry() != g) w->setGeometry(g);
     });
+    PlaceLineStatus();
 }
 
 // Evaluated with the size the window has after the change, so the layout always matches the window.

@@ -19,7 +19,9 @@ std::string SelectedText(const QComboBox* box) {
     return box->currentIndex() < 0 ? std::string() : box->itemText(box->currentIndex()).toStdString();
 }
 // ComPort is built as a PortBox.
-PortBox& Ports(QComboBox* box) { return static_cast<PortBox&>(*box); }
+PortBox& Ports(QComboBox* box) {
+    return static_cast<PortBox&>(*box);
+}
 } // namespace
 
 PortSelection TForm1::Selection() const {
@@ -35,15 +37,16 @@ void TForm1::ScanPorts() {
     if (listing.firstSelected) ComPort->setCurrentIndex(0);
 }
 
-void TForm1::BTRescanClick() { ScanPorts(); }
+void TForm1::BTRescanClick() {
+    ScanPorts();
+}
 
 void TForm1::ShowConnection(const ConnectionView& view) {
     WakeRxTimer(); // a packet kept through a close is rendered once the port is open again
     BTConnect->setText(QString::fromStdString(view.caption));
     SetTag(BTConnect, view.Connected);
-    for (QWidget* w : {static_cast<QWidget*>(ComPort), static_cast<QWidget*>(BaudRate),
-                       static_cast<QWidget*>(BTRescan), static_cast<QWidget*>(ComBits),
-                       static_cast<QWidget*>(ComStopBits)})
+    for (QWidget* w : {static_cast<QWidget*>(ComPort), static_cast<QWidget*>(BaudRate), static_cast<QWidget*>(BTRescan),
+                       static_cast<QWidget*>(ComBits), static_cast<QWidget*>(ComStopBits)})
         w->setEnabled(!view.settingsLocked);
     switch (view.portBoxColour) {
     case PortBoxColour::Standard:
@@ -61,11 +64,13 @@ void TForm1::ShowConnection(const ConnectionView& view) {
     }
     ComPort->repaint(); // an automatic reopen blocks for a while right after turning lime
     ArmPeriodTimer();   // the period timer sleeps while the port is closed
+    FollowLine();
 }
 
 void TForm1::BTConnectClick() {
     BTConnect->setEnabled(false);
     const ConnectionOutcome outcome = connection_.connectClick(Selection(), SendAsReconn->isChecked());
+    FollowLine();
     if (outcome.sendAfterConnect) CheckSendDataAftConnect();
     BTConnect->setEnabled(true);
 }
@@ -73,6 +78,7 @@ void TForm1::BTConnectClick() {
 void TForm1::CheckConnectTimer() {
     const ConnectionOutcome outcome =
         connection_.checkConnectTick(Selection(), AutoConnect->isChecked(), SendAsReconn->isChecked());
+    FollowLine();
     if (outcome.sendAfterConnect) CheckSendDataAftConnect();
 }
 
