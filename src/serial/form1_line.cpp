@@ -34,6 +34,8 @@ template <class T, std::size_t N> int IndexOf(const T (&items)[N], T value) {
 
 void TForm1::BuildLineStatus() {
     LineStatus = new LineBar(MainPanel);
+    // The editing-mode hint shares the row and is as wide as it: it reads in full while it is shown.
+    LineStatus->giveWayTo(StaticText1);
     PlaceLineStatus();
 }
 

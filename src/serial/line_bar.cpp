@@ -47,7 +47,7 @@ void LineLamp::setOn(bool on) {
 }
 
 QSize LineLamp::sizeHint() const {
-    return {fontMetrics().horizontalAdvance(text()) + 10, LineBar::kHeight};
+    return {fontMetrics().horizontalAdvance(text()) + 6, LineBar::kHeight};
 }
 
 void LineLamp::paintEvent(QPaintEvent*) {
@@ -170,6 +170,18 @@ LineBar::LineBar(QWidget* parent) : QWidget(parent) {
     arrange();
 }
 
+void LineBar::giveWayTo(QWidget* other) {
+    giveWayTo_ = other;
+    other->installEventFilter(this);
+    setVisible(other->isHidden());
+}
+
+bool LineBar::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == giveWayTo_ && (event->type() == QEvent::Show || event->type() == QEvent::Hide))
+        setVisible(giveWayTo_->isHidden());
+    return QWidget::eventFilter(watched, event);
+}
+
 void LineBar::setSummary(const QString& text) {
     if (BTLine->text() == text) return;
     BTLine->setText(text);
@@ -180,22 +192,22 @@ void LineBar::setSummary(const QString& text) {
 // width so that they read as a row.
 void LineBar::arrange() {
     const QFontMetrics m(BTLine->font());
-    const int summaryWidth = std::max(m.horizontalAdvance(BTLine->text()), m.horizontalAdvance(U(kNarrowest))) + 14;
+    const int summaryWidth = std::max(m.horizontalAdvance(BTLine->text()), m.horizontalAdvance(U(kNarrowest))) + 12;
     BTLine->setGeometry(0, 0, summaryWidth, kHeight);
-    int x = summaryWidth + 6;
+    int x = summaryWidth + 5;
     int lampWidth = 0;
     for (LineLamp* lamp : {BTDTR, BTRTS, STCTS, STDSR, STDCD, STRI})
         lampWidth = std::max(lampWidth, lamp->sizeHint().width());
     for (LineLamp* lamp : {BTDTR, BTRTS}) {
         lamp->setGeometry(x, 0, lampWidth, kHeight);
-        x += lampWidth + 2;
+        x += lampWidth + 1;
     }
     x += 4;
     for (LineLamp* lamp : {STCTS, STDSR, STDCD, STRI}) {
         lamp->setGeometry(x, 0, lampWidth, kHeight);
-        x += lampWidth + 2;
+        x += lampWidth + 1;
     }
-    resize(x - 2, kHeight);
+    resize(x - 1, kHeight);
 }
 
 } // namespace trelvo

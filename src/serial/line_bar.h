@@ -73,13 +73,19 @@ public:
 
     // Shows the line's short form; the bar grows or shrinks with it (its owner places it again).
     void setSummary(const QString& text);
+    // The bar steps aside while `other`, a hint shown over the same row, is visible, so that the hint reads in full.
+    void giveWayTo(QWidget* other);
 
     // Room left free between the bar and the transfer counter.
     static constexpr int kGapRight = 106;
     static constexpr int kHeight = 17;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void arrange();
+    QWidget* giveWayTo_ = nullptr;
 };
 
 } // namespace trelvo
