@@ -19,9 +19,7 @@ std::string SelectedText(const QComboBox* box) {
     return box->currentIndex() < 0 ? std::string() : box->itemText(box->currentIndex()).toStdString();
 }
 // ComPort is built as a PortBox.
-PortBox& Ports(QComboBox* box) {
-    return static_cast<PortBox&>(*box);
-}
+PortBox& Ports(QComboBox* box) { return static_cast<PortBox&>(*box); }
 } // namespace
 
 PortSelection TForm1::Selection() const {
@@ -37,16 +35,15 @@ void TForm1::ScanPorts() {
     if (listing.firstSelected) ComPort->setCurrentIndex(0);
 }
 
-void TForm1::BTRescanClick() {
-    ScanPorts();
-}
+void TForm1::BTRescanClick() { ScanPorts(); }
 
 void TForm1::ShowConnection(const ConnectionView& view) {
     WakeRxTimer(); // a packet kept through a close is rendered once the port is open again
     BTConnect->setText(QString::fromStdString(view.caption));
     SetTag(BTConnect, view.Connected);
-    for (QWidget* w : {static_cast<QWidget*>(ComPort), static_cast<QWidget*>(BaudRate), static_cast<QWidget*>(BTRescan),
-                       static_cast<QWidget*>(ComBits), static_cast<QWidget*>(ComStopBits)})
+    for (QWidget* w : {static_cast<QWidget*>(ComPort), static_cast<QWidget*>(BaudRate),
+                       static_cast<QWidget*>(BTRescan), static_cast<QWidget*>(ComBits),
+                       static_cast<QWidget*>(ComStopBits)})
         w->setEnabled(!view.settingsLocked);
     switch (view.portBoxColour) {
     case PortBoxColour::Standard:

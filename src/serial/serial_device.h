@@ -17,9 +17,9 @@ namespace trelvo {
 struct PortDcb {
     std::uint32_t DCBlength = 0;
     std::uint32_t BaudRate = 0;
-    std::uint32_t fBinary = 0, fParity = 0, fOutxCtsFlow = 0, fOutxDsrFlow = 0, fDtrControl = 0, fDsrSensitivity = 0,
-                  fTXContinueOnXoff = 0, fOutX = 0, fInX = 0, fErrorChar = 0, fNull = 0, fRtsControl = 0,
-                  fAbortOnError = 0;
+    std::uint32_t fBinary = 0, fParity = 0, fOutxCtsFlow = 0, fOutxDsrFlow = 0, fDtrControl = 0,
+                  fDsrSensitivity = 0, fTXContinueOnXoff = 0, fOutX = 0, fInX = 0, fErrorChar = 0, fNull = 0,
+                  fRtsControl = 0, fAbortOnError = 0;
     std::uint16_t wReserved = 0, XonLim = 0, XoffLim = 0;
     std::uint8_t ByteSize = 0;
     std::uint8_t Parity = 0;   // 0 = no parity

@@ -3,8 +3,8 @@
 #include "serial/line_options.h"
 #include "serial/qt_serial_device.h"
 
-#include "support/line_settings.h"
 #include "support/virtual_device_fixture.h"
+#include "support/line_settings.h"
 
 #include <gtest/gtest.h>
 
