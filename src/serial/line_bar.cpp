@@ -47,7 +47,7 @@ void LineLamp::setOn(bool on) {
 }
 
 QSize LineLamp::sizeHint() const {
-    return {fontMetrics().horizontalAdvance(text()) + 6, LineBar::kHeight};
+    return {fontMetrics().horizontalAdvance(text()) + 4, LineBar::kHeight};
 }
 
 void LineLamp::paintEvent(QPaintEvent*) {
@@ -192,9 +192,9 @@ void LineBar::setSummary(const QString& text) {
 // width so that they read as a row.
 void LineBar::arrange() {
     const QFontMetrics m(BTLine->font());
-    const int summaryWidth = std::max(m.horizontalAdvance(BTLine->text()), m.horizontalAdvance(U(kNarrowest))) + 12;
+    const int summaryWidth = std::max(m.horizontalAdvance(BTLine->text()), m.horizontalAdvance(U(kNarrowest))) + 10;
     BTLine->setGeometry(0, 0, summaryWidth, kHeight);
-    int x = summaryWidth + 5;
+    int x = summaryWidth + 4;
     int lampWidth = 0;
     for (LineLamp* lamp : {BTDTR, BTRTS, STCTS, STDSR, STDCD, STRI})
         lampWidth = std::max(lampWidth, lamp->sizeHint().width());
@@ -202,7 +202,7 @@ void LineBar::arrange() {
         lamp->setGeometry(x, 0, lampWidth, kHeight);
         x += lampWidth + 1;
     }
-    x += 4;
+    x += 3;
     for (LineLamp* lamp : {STCTS, STDSR, STDCD, STRI}) {
         lamp->setGeometry(x, 0, lampWidth, kHeight);
         x += lampWidth + 1;

@@ -77,7 +77,7 @@ public:
     void giveWayTo(QWidget* other);
 
     // Room left free between the bar and the transfer counter.
-    static constexpr int kGapRight = 106;
+    static constexpr int kGapRight = 100;
     static constexpr int kHeight = 17;
 
 protected:
