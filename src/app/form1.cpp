@@ -41,6 +41,7 @@ TForm1::TForm1(Services services, QWidget* parent) : QMainWindow(parent), svc_(s
     }
     FormCreate();
     ConnectHandlers();
+    ConnectLineControl();
     svc_.serial.setBytesWrittenListener([this](std::uint64_t count) { TransmitWritten(count); });
     StartReceiveTimers();
     CheckConnect->start();

@@ -7,6 +7,7 @@
 #include "receive/receive_tick.h"
 #include "serial/connection.h"
 #include "transmit/raw_file_send.h"
+#include "serial/line_control.h"
 
 #include <QCloseEvent>
 #include <QMainWindow>
@@ -32,6 +33,7 @@ namespace trelvo {
 
 class Clock;
 class Dialogs;
+class LineBar;
 class LogFindBar;
 class PortLister;
 class SerialDevice;
@@ -128,6 +130,7 @@ public:
     QLabel* StaticText1;
     QLabel* StaticText3;
     QPushButton* BTPlot; // opens the plot window, left of the transfer counter
+    LineBar* LineStatus; // in the status row, left of the transfer counter: the line and its control lines
     QFileDialog* OpenDialog1;
     TSendFileProgress* SendFileProgress = nullptr; // made at the first file sent
 
@@ -161,6 +164,18 @@ public:
     // The selected entries of the four settings boxes; empty where nothing is selected.
     PortSelection Selection() const;
     void ShowConnection(const ConnectionView& view);
+
+    // ---- line control (form1_line.cpp)
+    void BTLineClick();
+    void LineOptionsChange();
+    void BTDTRClick();
+    void BTRTSClick();
+    void BTPulseClick();
+    void BTBreakClick();
+    void ModemTimerTimer();
+    void PulseTimerTimer();
+    void BreakTimerTimer();
+    void ShowLineControl();
 
     // ---- transmit
     // Held means the port is still writing and the line goes after; Draining means it was dropped.
@@ -281,6 +296,11 @@ private:
     void ConnectPlot();
     void PlacePlotControl();
     void ConnectHandlers();
+    void BuildLineStatus();
+    void ConnectLineControl();
+    // Follows the port being opened or closed; call after anything that may have done either.
+    void FollowLine();
+    void PlaceLineStatus();
     void WatchEvents(QWidget* w);
     void WatchRenderSettings();
     void ConnectLibraryPage();
@@ -333,6 +353,7 @@ private:
                         [this](std::uint32_t waiting) { CheckSendDataAftAnswer(waiting); }};
     ConnectionControl connection_{st.port, svc_.serial, svc_.clock, svc_.dialogs};
     RawFileSend rawFile_{svc_.serial, st.counters};
+    LineControl line_{st.port, svc_.serial};
     QSet<const QObject*> clearsHelp_; // controls whose pointer-move empties the help area
     bool rxWakeOnData_ = false;       // the port tells when bytes arrive; otherwise the receive tick polls
     RxTickResult rxCaptions_;         // receive figures changed since they were last shown

@@ -315,6 +315,7 @@ void TForm1::BuildBottomPanel() {
     SetBackground(StaticText1, colors::Yellow);
     StaticText1->hide();
     StaticText3 = Figure(p, "StaticText3", {668, 272, 261, 17}, "TX: 0, RX: 0");
+    BuildLineStatus();
 }
 
 void TForm1::BuildCommandGrid() {

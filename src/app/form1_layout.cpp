@@ -94,6 +94,7 @@ void TForm1::FormCanResize() {
         if (w->geometry() != g) w->setGeometry(g);
     });
     PlacePlotControl();
+    PlaceLineStatus();
 }
 
 // Evaluated with the size the window has after the change, so the layout always matches the window.

@@ -61,11 +61,13 @@ void TForm1::ShowConnection(const ConnectionView& view) {
     }
     ComPort->repaint(); // an automatic reopen blocks for a while right after turning lime
     ArmPeriodTimer();   // the period timer sleeps while the port is closed
+    FollowLine();
 }
 
 void TForm1::BTConnectClick() {
     BTConnect->setEnabled(false);
     const ConnectionOutcome outcome = connection_.connectClick(Selection(), SendAsReconn->isChecked());
+    FollowLine();
     if (outcome.sendAfterConnect) CheckSendDataAftConnect();
     BTConnect->setEnabled(true);
 }
@@ -73,6 +75,7 @@ void TForm1::BTConnectClick() {
 void TForm1::CheckConnectTimer() {
     const ConnectionOutcome outcome =
         connection_.checkConnectTick(Selection(), AutoConnect->isChecked(), SendAsReconn->isChecked());
+    FollowLine();
     if (outcome.sendAfterConnect) CheckSendDataAftConnect();
 }
 

@@ -84,6 +84,7 @@ OpenResult OpenPort(PortState& state, const PortSelection& selection, SerialDevi
     state.PortDcb.ByteSize = settings->ByteSize;
     state.PortDcb.Parity = 0;
     state.PortDcb.StopBits = settings->StopBits;
+    PutLineOptions(state.PortDcb, state.Line);
     state.PortOpen = true;
     if (!device.applySettings(state.PortDcb)) {
         OpenResult result{false, OpenFailure::SettingsRefused, device.lastErrorText()};
@@ -92,7 +93,26 @@ OpenResult OpenPort(PortState& state, const PortSelection& selection, SerialDevi
         device.close();
         return result;
     }
+    ++state.Opens;
     return {true, OpenFailure::None, {}};
+}
+
+std::optional<std::string> ChangeLineOptions(PortState& state, SerialDevice& device, const LineOptions& options) {
+    if (!state.PortOpen) {
+        state.Line = options;
+        return std::nullopt;
+    }
+    PortDcb wanted = state.PortDcb;
+    PutLineOptions(wanted, options);
+    if (device.applySettings(wanted)) {
+        state.PortDcb = wanted;
+        state.Line = options;
+        return std::nullopt;
+    }
+    std::string reason = device.lastErrorText();
+    // A driver may have taken part of what it refused.
+    device.applySettings(state.PortDcb);
+    return reason.empty() ? std::string("Драйвер не принимает эти параметры линии") : reason;
 }
 
 void ClosePort(PortState& state, SerialDevice& device) {

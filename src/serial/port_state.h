@@ -1,6 +1,7 @@
 #pragma once
 // The one port of the program: its state, and opening and closing it from the texts of the settings boxes.
 
+#include "serial/line_options.h"
 #include "serial/serial_device.h"
 
 #include <cstdint>
@@ -26,6 +27,8 @@ struct PortState {
     bool PortOpen = false; // open and its line settings accepted
     ::trelvo::PortDcb PortDcb;
     PortStatus PortStat;
+    LineOptions Line;        // parity and flow control as the user chose them, for every open
+    std::uint32_t Opens = 0; // successful opens so far: tells a reopen from a port that stayed open
 };
 
 // The texts of the selected entries of ComPort, BaudRate, ComBits and ComStopBits; empty = nothing selected.
@@ -66,9 +69,15 @@ bool ProbePort(PortState& state, SerialDevice& device);
 void RefreshPortStat(PortState& state, SerialDevice& device);
 
 // Opens the selected port and applies the selected line settings: probe and release the previous handle, wait 5 ms,
-// open, queues 2048/2048, fill PortDcb, PortOpen, apply. Shows "Выбери порт!" when no port is selected.
+// open, queues 2048/2048, fill PortDcb (with the parity and flow control of Line), PortOpen, apply. Shows
+// "Выбери порт!" when no port is selected.
 OpenResult OpenPort(PortState& state, const PortSelection& selection, SerialDevice& device, Clock& clock,
                     Dialogs& dialogs);
+
+// Parity and flow control chosen anew: kept in Line for every later open and applied at once to an open port. When
+// the open port refuses them, its previous settings are applied again, PortDcb and Line keep theirs and the port's
+// reason is returned. Nothing is returned on success.
+std::optional<std::string> ChangeLineOptions(PortState& state, SerialDevice& device, const LineOptions& options);
 
 // Purges and releases the port when PortOpen; does nothing otherwise.
 void ClosePort(PortState& state, SerialDevice& device);

@@ -100,13 +100,45 @@ bool MakeLineTermios(const termios& current, const PortDcb& dcb, termios& out, s
         return false;
     }
 
+    tcflag_t parity = 0;
+    switch (dcb.Parity) {
+    case 0:
+        break;
+    case 1:
+        parity = PARENB | PARODD;
+        break;
+    case 2:
+        parity = PARENB;
+        break;
+#ifdef CMSPAR // mark and space are a stuck parity bit: odd gives 1, even gives 0
+    case 3:
+        parity = PARENB | PARODD | CMSPAR;
+        break;
+    case 4:
+        parity = PARENB | CMSPAR;
+        break;
+#endif
+    default:
+        problem = "Такая чётность не поддерживается";
+        return false;
+    }
+
     out = current;
     cfmakeraw(&out);
+    // A parity error does not change or drop the byte: every byte passes as it came.
     out.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK | IGNPAR | PARMRK | ISTRIP | IGNBRK | BRKINT);
+    if (dcb.fOutX) out.c_iflag |= IXON;
+    if (dcb.fInX) out.c_iflag |= IXOFF;
+    out.c_cc[VSTART] = 0x11;
+    out.c_cc[VSTOP] = 0x13;
     out.c_oflag &= ~OPOST;
     out.c_lflag &= ~(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
-    out.c_cflag &= ~(CSIZE | CSTOPB | PARENB | PARODD | CRTSCTS);
-    out.c_cflag |= size | CREAD | CLOCAL | (twoStopBits ? CSTOPB : 0);
+    tcflag_t clear = CSIZE | CSTOPB | PARENB | PARODD | CRTSCTS;
+#ifdef CMSPAR
+    clear |= CMSPAR;
+#endif
+    out.c_cflag &= ~clear;
+    out.c_cflag |= size | parity | CREAD | CLOCAL | (twoStopBits ? CSTOPB : 0) | (dcb.fOutxCtsFlow ? CRTSCTS : 0);
     out.c_cc[VMIN] = 0;
     out.c_cc[VTIME] = 0;
     cfsetispeed(&out, speed);

@@ -111,6 +111,8 @@ bool QtSerialDevice::open(const std::string& name) {
     errorKind_ = SerialErrorKind::None;
     errorText_.clear();
     gone_ = false;
+    hasLines_ = false;
+    applied_.reset();
     toReport_ = 0;
     if (name.empty()) return fail(SerialErrorKind::BadArgument, "Не указано имя порта");
     if (port_->isOpen()) return fail(SerialErrorKind::BadArgument, "Порт уже открыт");
@@ -128,6 +130,9 @@ bool QtSerialDevice::open(const std::string& name) {
     port_->setDataTerminalReady(false);
     port_->setRequestToSend(false);
     port_->clearError();
+    port_->pinoutSignals();
+    hasLines_ = port_->error() == QSerialPort::NoError;
+    port_->clearError();
     return true;
 }
 
@@ -142,13 +147,23 @@ bool QtSerialDevice::applySettings(const PortDcb& dcb) {
     if (dcb.ByteSize < 5 || dcb.ByteSize > 8)
         return fail(SerialErrorKind::BadArgument, "Недопустимое число бит данных: " + std::to_string(dcb.ByteSize));
     if (dcb.StopBits > 2) return fail(SerialErrorKind::BadArgument, "Неизвестное число стоп-бит");
-    if (dcb.Parity != 0 || dcb.fParity || dcb.fOutxCtsFlow || dcb.fOutxDsrFlow || dcb.fDtrControl ||
-        dcb.fDsrSensitivity || dcb.fOutX || dcb.fInX || dcb.fRtsControl || dcb.fErrorChar || dcb.fNull ||
-        dcb.fAbortOnError)
-        return fail(SerialErrorKind::Unsupported, "Поддерживается только работа без чётности и без управления потоком");
+    if (dcb.Parity > 4) return fail(SerialErrorKind::BadArgument, "Неизвестная чётность");
+    // Flow control is RTS/CTS (CTS watched, RTS handshaking) or XON/XOFF both ways, or none.
+    const bool hardware = dcb.fOutxCtsFlow == 1 && dcb.fRtsControl == kRtsHandshake;
+    const bool software = dcb.fOutX == 1 && dcb.fInX == 1;
+    const bool noFlow = !dcb.fOutxCtsFlow && !dcb.fRtsControl && !dcb.fOutX && !dcb.fInX;
+    if (dcb.fParity || dcb.fOutxDsrFlow || dcb.fDtrControl || dcb.fDsrSensitivity || dcb.fErrorChar || dcb.fNull ||
+        dcb.fAbortOnError ||
+        !(noFlow || (hardware && !dcb.fOutX && !dcb.fInX) || (software && !dcb.fOutxCtsFlow && !dcb.fRtsControl)))
+        return fail(SerialErrorKind::Unsupported, "Такие параметры линии не поддерживаются");
 
-    const serial_platform::Outcome outcome = serial_platform::ApplyLineSettings(*port_, dcb);
-    if (!outcome.ok()) return fail(outcome.kind, outcome.text);
+    const bool fresh = !applied_ || !(*applied_ == dcb);
+    const serial_platform::Outcome outcome = serial_platform::ApplyLineSettings(*port_, dcb, fresh);
+    if (!outcome.ok()) {
+        applied_.reset();
+        return fail(outcome.kind, outcome.text);
+    }
+    applied_ = dcb;
     return true;
 }
 
@@ -236,8 +251,45 @@ bool QtSerialDevice::setReadNotify(std::function<void()> notify) {
     return true;
 }
 
+bool QtSerialDevice::hasControlLines() {
+    return port_->isOpen() && hasLines_;
+}
+
+bool QtSerialDevice::setControlLine(ControlLine line, bool on) {
+    if (!hasControlLines()) return fail(SerialErrorKind::Unsupported, "У порта нет линий управления");
+    const bool ok = line == kDtr ? port_->setDataTerminalReady(on) : port_->setRequestToSend(on);
+    if (!ok) return failFromPort();
+    return true;
+}
+
+std::optional<unsigned> QtSerialDevice::controlLines() {
+    if (!hasControlLines()) return std::nullopt;
+    const QSerialPort::PinoutSignals s = port_->pinoutSignals();
+    if (port_->error() != QSerialPort::NoError) {
+        failFromPort();
+        port_->clearError();
+        return std::nullopt;
+    }
+    unsigned lines = 0;
+    if (s & QSerialPort::DataTerminalReadySignal) lines |= kDtr;
+    if (s & QSerialPort::RequestToSendSignal) lines |= kRts;
+    if (s & QSerialPort::ClearToSendSignal) lines |= kCts;
+    if (s & QSerialPort::DataSetReadySignal) lines |= kDsr;
+    if (s & QSerialPort::DataCarrierDetectSignal) lines |= kDcd;
+    if (s & QSerialPort::RingIndicatorSignal) lines |= kRi;
+    return lines;
+}
+
+bool QtSerialDevice::setBreak(bool on) {
+    if (!hasControlLines()) return fail(SerialErrorKind::Unsupported, "У порта нет линий управления");
+    if (!port_->setBreakEnabled(on)) return failFromPort();
+    return true;
+}
+
 void QtSerialDevice::close() {
     if (port_->isOpen()) port_->close();
+    hasLines_ = false;
+    applied_.reset();
     gone_ = false;
     toReport_ = 0;
 }

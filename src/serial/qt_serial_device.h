@@ -1,5 +1,5 @@
 #pragma once
-// The production port: QSerialPort, raw, exclusive, no flow control, DTR and RTS held off. The platform's own part
+// The production port: QSerialPort, raw, exclusive, DTR and RTS held off at the open. The platform's own part
 // (line settings, the hang-up check) sits in qt_serial_device_unix.cpp / _win.cpp. Writes go into QSerialPort's
 // buffer and drain from the event loop; its bytesWritten signal is what the listener is told.
 
@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 class QSerialPort;
@@ -34,6 +35,10 @@ public:
     void purge() override;
     void close() override;
     bool setReadNotify(std::function<void()> notify) override;
+    bool hasControlLines() override;
+    bool setControlLine(ControlLine line, bool on) override;
+    std::optional<unsigned> controlLines() override;
+    bool setBreak(bool on) override;
 
     std::uint64_t bytesToWrite() override;
     void setBytesWrittenListener(std::function<void(std::uint64_t)> written) override;
@@ -54,6 +59,8 @@ private:
     std::function<void()> readNotify_;
     std::chrono::steady_clock::time_point idleAt_; // when a look last found the system holding no input at all
     std::uint32_t inQueue_ = 2048;
+    bool hasLines_ = false;          // the open port answered a look at its modem lines
+    std::optional<PortDcb> applied_; // the settings last applied to this open port
     bool gone_ = false; // released because the device went away; calls fail with goneReason_ until the next open
     std::string goneReason_;
     SerialErrorKind errorKind_ = SerialErrorKind::None;

@@ -53,7 +53,7 @@ Outcome AfterOpen(QSerialPort& port) {
     return {};
 }
 
-Outcome ApplyLineSettings(QSerialPort& port, const PortDcb& dcb) {
+Outcome ApplyLineSettings(QSerialPort& port, const PortDcb& dcb, bool fresh) {
     const int fd = static_cast<int>(port.handle());
     if (HungUp(fd)) return SystemError(EIO);
 
@@ -63,9 +63,10 @@ Outcome ApplyLineSettings(QSerialPort& port, const PortDcb& dcb) {
     std::string problem;
     if (!posix::MakeLineTermios(current, dcb, wanted, problem)) return {SerialErrorKind::Unsupported, problem};
 
-    // Unchanged settings are not set again: this runs once a second as the liveness probe.
+    // Unchanged settings are not set again: this runs once a second as the liveness probe. New settings are always
+    // set, even where they look the same: a pseudo-terminal reads back no parity whatever it was given.
     const bool pty = !posix::SameLineSettings(current, wanted, false) && IsPseudoTerminal(fd);
-    if (!posix::SameLineSettings(current, wanted, pty)) {
+    if (fresh || !posix::SameLineSettings(current, wanted, pty)) {
         if (::tcsetattr(fd, TCSANOW, &wanted) != 0) return SystemError(errno);
         // tcsetattr succeeds when any part was taken; what the driver really took is read back.
         termios taken{};

@@ -20,6 +20,27 @@ QSerialPort::StopBits StopBitsOf(std::uint8_t code) {
     }
 }
 
+QSerialPort::Parity ParityOf(std::uint8_t code) {
+    switch (code) {
+    case 1:
+        return QSerialPort::OddParity;
+    case 2:
+        return QSerialPort::EvenParity;
+    case 3:
+        return QSerialPort::MarkParity;
+    case 4:
+        return QSerialPort::SpaceParity;
+    default:
+        return QSerialPort::NoParity;
+    }
+}
+
+QSerialPort::FlowControl FlowOf(const PortDcb& dcb) {
+    if (dcb.fOutxCtsFlow) return QSerialPort::HardwareControl;
+    if (dcb.fOutX) return QSerialPort::SoftwareControl;
+    return QSerialPort::NoFlowControl;
+}
+
 } // namespace
 
 // Qt reports a removed device as a resource error.
@@ -34,12 +55,13 @@ Outcome AfterOpen(QSerialPort& port) {
     return {};
 }
 
-Outcome ApplyLineSettings(QSerialPort& port, const PortDcb& dcb) {
+// Each setter reads the driver's state and writes it back, so `fresh` makes no difference here.
+Outcome ApplyLineSettings(QSerialPort& port, const PortDcb& dcb, bool) {
     port.clearError();
     const bool ok = port.setBaudRate(static_cast<qint32>(dcb.BaudRate)) &&
                     port.setDataBits(static_cast<QSerialPort::DataBits>(dcb.ByteSize)) &&
-                    port.setParity(QSerialPort::NoParity) && port.setStopBits(StopBitsOf(dcb.StopBits)) &&
-                    port.setFlowControl(QSerialPort::NoFlowControl);
+                    port.setParity(ParityOf(dcb.Parity)) && port.setStopBits(StopBitsOf(dcb.StopBits)) &&
+                    port.setFlowControl(FlowOf(dcb));
     if (!ok) return FromPort(port);
     return {};
 }

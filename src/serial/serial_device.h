@@ -4,13 +4,16 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 
 namespace trelvo {
 
 // The line settings, laid out like the Win32 DCB the stored settings were designed for. Zero-filled at start;
-// an open writes BaudRate, ByteSize, Parity and StopBits and nothing else.
+// an open writes BaudRate, ByteSize, Parity and StopBits, and the flow-control fields when the user chose a flow
+// control. Parity codes as in Win32: 0 none, 1 odd, 2 even, 3 mark, 4 space. Hardware flow control is fOutxCtsFlow
+// with fRtsControl 2 (handshake); software flow control is fOutX with fInX.
 struct PortDcb {
     std::uint32_t DCBlength = 0;
     std::uint32_t BaudRate = 0;
@@ -25,6 +28,18 @@ struct PortDcb {
     std::uint16_t wReserved1 = 0;
 
     bool operator==(const PortDcb&) const = default;
+};
+
+inline constexpr std::uint32_t kRtsHandshake = 2;
+
+// The control and modem status lines, as bits.
+enum ControlLine : unsigned {
+    kDtr = 1u << 0, // outputs
+    kRts = 1u << 1,
+    kCts = 1u << 2, // inputs
+    kDsr = 1u << 3,
+    kDcd = 1u << 4,
+    kRi = 1u << 5,
 };
 
 enum class SerialErrorKind {
@@ -74,6 +89,23 @@ public:
         return false;
     }
 
+    // ---- control lines. A port without them (a pseudo-terminal, a virtual device) answers false to
+    // hasControlLines() and is not asked the rest.
+    virtual bool hasControlLines() { return false; }
+    // Sets or clears DTR or RTS.
+    virtual bool setControlLine(ControlLine line, bool on) {
+        (void)line;
+        (void)on;
+        return false;
+    }
+    // All six lines as ControlLine bits; nothing when the port cannot tell.
+    virtual std::optional<unsigned> controlLines() { return std::nullopt; }
+    // Holds the line in break (on) or releases it.
+    virtual bool setBreak(bool on) {
+        (void)on;
+        return false;
+    }
+
     virtual SerialErrorKind lastErrorKind() const = 0;
     // The platform's own reason for the last failure, for example "Permission denied".
     virtual std::string lastErrorText() const = 0;
@@ -98,6 +130,10 @@ public:
     void purgeInput() override { port_.purgeInput(); }
     void purgeOutput() override { port_.purgeOutput(); }
     bool setReadNotify(std::function<void()> notify) override { return port_.setReadNotify(std::move(notify)); }
+    bool hasControlLines() override { return port_.hasControlLines(); }
+    bool setControlLine(ControlLine line, bool on) override { return port_.setControlLine(line, on); }
+    std::optional<unsigned> controlLines() override { return port_.controlLines(); }
+    bool setBreak(bool on) override { return port_.setBreak(on); }
     SerialErrorKind lastErrorKind() const override { return port_.lastErrorKind(); }
     std::string lastErrorText() const override { return port_.lastErrorText(); }
 

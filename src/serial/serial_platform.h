@@ -20,9 +20,10 @@ struct Outcome {
 // Right after QSerialPort opened the device: exclusive use, fresh queues.
 Outcome AfterOpen(QSerialPort& port);
 
-// Applies baud rate, data bits, stop-bit code and no parity, raw, no flow control. Fails when the device has gone
-// away or the driver does not take the settings. Arguments are already checked for range.
-Outcome ApplyLineSettings(QSerialPort& port, const PortDcb& dcb);
+// Applies baud rate, data bits, stop-bit code, parity and flow control, raw. Fails when the device has gone away or
+// the driver does not take the settings. Arguments are already checked for range. `fresh`: dcb differs from what
+// was last applied to this open port, so it is set even where the port's present settings look the same.
+Outcome ApplyLineSettings(QSerialPort& port, const PortDcb& dcb, bool fresh);
 
 // Whether the device has gone away (unplugged, the other side of a pseudo-terminal closed), with the system's
 // reason; cheap, never waits. `input`, when given, tells whether the system holds received bytes that QSerialPort

@@ -1,11 +1,13 @@
 // The main window on the production port, the system clock and the system port list, talking to the virtual
 // device through a real pseudo-terminal, with every timer running.
 
+#include "serial/line_bar.h"
 #include "support/window_on_device.h"
 #include "transmit/send_file_progress.h"
 
 #include <QCheckBox>
 #include <QFile>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -68,6 +70,41 @@ INSTANTIATE_TEST_SUITE_P(Rows, AppWireE2E,
                                            WireRow{"ModbusCrc", true, "01 03 00 00 00 0A", " [CRC16_MODBUS(0..n)]",
                                                    std::string("\x01\x03\x00\x00\x00\x0A\xC5\xCD", 8)}),
                          [](const ::testing::TestParamInfo<WireRow>& info) { return std::string(info.param.name); });
+
+TEST_F(AppE2E, APortWithoutControlLinesConnectsWithThemDisabledAndTakesFlowControl) {
+    LineBar* bar = form->LineStatus;
+    LinePopup* popup = bar->Popup;
+    const auto choose = [](QComboBox* box, int index) {
+        box->setCurrentIndex(index);
+        emit box->activated(index);
+    };
+    choose(popup->CBParity, 1); // even
+    choose(popup->CBFlow, 1);   // RTS/CTS
+    ASSERT_NO_FATAL_FAILURE(Connect());
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(bar->BTLine->text(), QStringLiteral("8E1 RTS/CTS"));
+    ASSERT_TRUE(vdev->lineState());
+    EXPECT_TRUE(vdev->lineState()->hardwareFlow);
+    const QString hint = QString::fromUtf8(kNoControlLinesHint);
+    for (LineLamp* lamp : {bar->BTDTR, bar->BTRTS, bar->STCTS, bar->STDSR, bar->STDCD, bar->STRI}) {
+        EXPECT_FALSE(lamp->isEnabled()) << lamp->objectName().toStdString();
+        EXPECT_TRUE(lamp->toolTip().contains(hint)) << lamp->toolTip().toStdString();
+    }
+    EXPECT_FALSE(popup->BTPulse->isEnabled());
+    EXPECT_FALSE(popup->BTBreak->isEnabled());
+    EXPECT_EQ(popup->STLineHint->text(), hint);
+    EXPECT_TRUE(popup->BTSendRawFile->isEnabled());
+    EXPECT_FALSE(bar->ModemTimer->isActive()); // nothing to look at: no wake-ups
+
+    choose(popup->CBFlow, 2); // XON/XOFF, at once while connected
+    EXPECT_TRUE(vdev->lineState()->softwareFlow);
+    EXPECT_FALSE(vdev->lineState()->hardwareFlow);
+    EXPECT_TRUE(dialogs.messages.empty());
+    form->BTConnect->click();
+    EXPECT_FALSE(popup->BTSendRawFile->isEnabled());
+    ASSERT_NO_FATAL_FAILURE(Connect()); // kept across a reconnect
+    EXPECT_TRUE(vdev->lineState()->softwareFlow);
+}
 
 TEST_F(AppE2E, EchoAnswerFilterAndCounters) {
     ASSERT_NO_FATAL_FAILURE(Connect());

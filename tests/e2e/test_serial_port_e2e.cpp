@@ -1,5 +1,6 @@
 // The production port on a real pseudo-terminal: open by name and by link, line settings as the other side sees
 // them, bytes both ways, a device that vanishes and returns, a flood.
+#include "serial/line_options.h"
 #include "serial/qt_serial_device.h"
 
 #include "support/virtual_device_fixture.h"
@@ -115,6 +116,37 @@ TEST_F(SerialPortE2E, EverySettingReachesTheTerminalRawWithoutParityOrFlowContro
                 EXPECT_TRUE(line->raw);
             }
     EXPECT_TRUE(port.applySettings(Dcb(9600, 8, 0))); // the probe of a healthy port, settings unchanged
+}
+
+// A pseudo-terminal cannot show parity (it clears PARENB whatever it is given) but takes it without an error; flow
+// control is seen from the far side. It has no control lines, and says so instead of failing.
+TEST_F(SerialPortE2E, FlowControlReachesTheFarSideAndParityIsTakenWithoutError) {
+    ASSERT_TRUE(port.open(vdev.link())) << port.lastErrorText();
+    EXPECT_FALSE(port.hasControlLines());
+    EXPECT_FALSE(port.controlLines());
+    const struct {
+        LineOptions options;
+        tcflag_t cflag; // of CRTSCTS
+        tcflag_t iflag; // of IXON, IXOFF
+    } rows[] = {
+        {{Parity::Even, FlowControl::Hardware}, CRTSCTS, 0},
+        {{Parity::Odd, FlowControl::Software}, 0, IXON | IXOFF},
+        {{Parity::Mark, FlowControl::None}, 0, 0},
+        {{Parity::None, FlowControl::Hardware}, CRTSCTS, 0},
+        {{Parity::Space, FlowControl::Software}, 0, IXON | IXOFF},
+        {{Parity::None, FlowControl::None}, 0, 0},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(static_cast<int>(r.options.parity) * 10 + static_cast<int>(r.options.flow));
+        PortDcb dcb = Dcb(9600, 8, 0);
+        PutLineOptions(dcb, r.options);
+        ASSERT_TRUE(port.applySettings(dcb)) << port.lastErrorText();
+        const auto far = vdev->slaveTermios();
+        ASSERT_TRUE(far.has_value());
+        EXPECT_EQ(far->c_cflag & CRTSCTS, r.cflag);
+        EXPECT_EQ(far->c_iflag & (IXON | IXOFF), r.iflag);
+        EXPECT_TRUE(port.applySettings(dcb)) << port.lastErrorText(); // the probe with the same settings
+    }
 }
 
 TEST_F(SerialPortE2E, AMissingDeviceFailsWithTheSystemsReason) {

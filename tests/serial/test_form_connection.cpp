@@ -1,5 +1,6 @@
 // Connect, Disconnect, the once-a-second watch and the port list as the main window shows them, over test doubles.
 
+#include "serial/line_bar.h"
 #include "serial/port_box.h"
 #include "support/form_fixture.h"
 
@@ -259,6 +260,51 @@ private slots:
         if (selected < 0) QVERIFY(f.ComPort->currentText().isEmpty());
         QCOMPARE(Messages(fx.dialogs), messages);
         QCOMPARE(fx.ports.scans, 2);
+    }
+
+    void lineControlsFollowThePortAndTheirTimers() {
+        FormFixture fx;
+        TForm1& f = *fx.form;
+        fx.serial.hasLines = true;
+        LineBar* bar = f.LineStatus;
+        QVERIFY(!bar->BTDTR->isEnabled());
+        fx.connect();
+        QVERIFY(bar->ModemTimer->isActive());
+        QVERIFY(bar->BTDTR->isEnabled() && !bar->BTDTR->isOn());
+        bar->BTDTR->click();
+        QCOMPARE(fx.serial.lines, unsigned(kDtr));
+        QVERIFY(bar->BTDTR->isOn());
+        fx.serial.lines |= kCts;
+        f.ModemTimerTimer();
+        QVERIFY(bar->STCTS->isOn());
+
+        bar->Popup->BTPulse->click(); // DTR by default, 100 ms
+        QCOMPARE(fx.serial.lines & kDtr, 0u);
+        QCOMPARE(bar->PulseTimer->interval(), 100);
+        QVERIFY(!bar->Popup->BTPulse->isEnabled());
+        f.PulseTimerTimer();
+        QCOMPARE(fx.serial.lines & kDtr, unsigned(kDtr));
+        bar->Popup->BTBreak->click();
+        QVERIFY(fx.serial.breakOn);
+        QCOMPARE(bar->BreakTimer->interval(), 250);
+        f.BreakTimerTimer();
+        QVERIFY(!fx.serial.breakOn);
+
+        bar->Popup->CBFlow->setCurrentIndex(1);
+        emit bar->Popup->CBFlow->activated(1);
+        QVERIFY(!bar->BTRTS->isEnabled());
+        QVERIFY(bar->BTRTS->toolTip().contains(QString::fromUtf8(kRtsByDriverHint)));
+        fx.serial.refuses = [](const PortDcb& dcb) { return dcb.Parity != 0; };
+        fx.serial.errorText = "Invalid argument";
+        bar->Popup->CBParity->setCurrentIndex(1);
+        emit bar->Popup->CBParity->activated(1);
+        QCOMPARE(Messages(fx.dialogs).last(), QString::fromUtf8("Порт не принял параметры линии.\nInvalid argument"));
+        QCOMPARE(bar->Popup->CBParity->currentIndex(), 0); // the choice shown is the one in force
+        QCOMPARE(bar->BTLine->text(), QStringLiteral("8N1 RTS/CTS"));
+
+        f.BTConnect->click();
+        QVERIFY(!bar->ModemTimer->isActive());
+        QVERIFY(!bar->BTDTR->isEnabled() && !bar->STCTS->isOn());
     }
 };
 

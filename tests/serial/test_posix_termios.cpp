@@ -1,3 +1,4 @@
+#include "serial/line_options.h"
 #include "serial/posix_termios.h"
 #include "support/line_settings.h"
 
@@ -22,7 +23,7 @@ termios Cooked() {
 
 using test::Dcb;
 
-TEST(MakeLineTermios, EveryPossibleCombinationIsRawWithoutParityOrFlowControl) {
+TEST(MakeLineTermios, EveryPossibleCombinationIsRaw) {
     const std::pair<int, tcflag_t> sizes[] = {{5, CS5}, {6, CS6}, {7, CS7}, {8, CS8}};
     for (const auto& [bits, size] : sizes)
         for (std::uint8_t stop : {0, 1, 2}) {
@@ -71,6 +72,30 @@ TEST(MakeLineTermios, EveryBaudRateEntryHasItsSpeedAndOthersAreRefused) {
         EXPECT_FALSE(MakeLineTermios(Cooked(), Dcb(baud, 8, 0), t, problem)) << baud;
         EXPECT_NE(problem.find(std::to_string(baud)), std::string::npos);
         EXPECT_NE(problem.find("не поддерживается"), std::string::npos) << problem;
+    }
+}
+
+TEST(MakeLineTermios, ParityIsGeneratedAndFlowControlSetAsChosen) {
+    const struct {
+        LineOptions options;
+        tcflag_t cflag; // of PARENB, PARODD, CMSPAR, CRTSCTS
+        tcflag_t iflag; // of IXON, IXOFF, INPCK
+    } rows[] = {
+        {{Parity::None, FlowControl::None}, 0, 0},
+        {{Parity::Even, FlowControl::None}, PARENB, 0},
+        {{Parity::Odd, FlowControl::Hardware}, PARENB | PARODD | CRTSCTS, 0},
+        {{Parity::Mark, FlowControl::Software}, PARENB | PARODD | CMSPAR, IXON | IXOFF},
+        {{Parity::Space, FlowControl::None}, PARENB | CMSPAR, 0},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(static_cast<int>(r.options.parity));
+        PortDcb dcb = Dcb(9600, 8, 0);
+        PutLineOptions(dcb, r.options);
+        termios t{};
+        std::string problem;
+        ASSERT_TRUE(MakeLineTermios(Cooked(), dcb, t, problem)) << problem;
+        EXPECT_EQ(t.c_cflag & (PARENB | PARODD | CMSPAR | CRTSCTS), r.cflag);
+        EXPECT_EQ(t.c_iflag & (IXON | IXOFF | IXANY | INPCK), r.iflag); // a parity error never drops a byte
     }
 }
 

@@ -11,20 +11,25 @@ namespace trelvo::test {
 
 // A scripted port: names in `present` open; bytes pushed into `incoming` wait to be read; writes are recorded.
 // With `holdWrites` the written bytes wait in `outgoing` until drain() lets the line take them, as a slow line would.
-// `log` lists every call in order, for tests of call sequences.
+// `log` lists every call in order, for tests of call sequences. With `hasLines` the port has control lines: `lines`
+// holds all six as ControlLine bits, DTR and RTS as last set.
 class FakeSerialDevice final : public SerialDevice {
 public:
     std::set<std::string> present{"COM3"};
     bool refuseSettings = false;
-    bool gone = false;          // the device vanished: every call on the open handle fails
+    std::function<bool(const PortDcb&)> refuses; // settings the driver does not take
+    bool hasLines = false;
+    unsigned lines = 0;
+    bool breakOn = false;
+    bool gone = false; // the device vanished: every call on the open handle fails
     bool refuseWrites = false;
     bool isOpen = false;
     std::string openedName;
     PortDcb lastDcb;
-    std::string incoming;       // bytes waiting in the driver queue
-    std::string written;        // everything that went out, in order
+    std::string incoming; // bytes waiting in the driver queue
+    std::string written;  // everything that went out, in order
     bool holdWrites = false;
-    std::string outgoing;       // taken by write(), not yet out
+    std::string outgoing; // taken by write(), not yet out
     std::function<void(std::uint64_t)> writtenListener;
     std::vector<std::string> writes;
     std::vector<std::string> log;
@@ -46,7 +51,7 @@ public:
     }
     bool applySettings(const PortDcb& dcb) override {
         log.push_back("settings");
-        if (!isOpen || gone || refuseSettings) return false;
+        if (!isOpen || gone || refuseSettings || (refuses && refuses(dcb))) return false;
         lastDcb = dcb;
         return true;
     }
@@ -97,6 +102,23 @@ public:
         written.append(outgoing, 0, n);
         outgoing.erase(0, n);
         if (writtenListener) writtenListener(n);
+    }
+    bool hasControlLines() override { return isOpen && hasLines; }
+    bool setControlLine(ControlLine line, bool on) override {
+        log.push_back(std::string(line == kDtr ? "dtr " : "rts ") + (on ? "1" : "0"));
+        if (!hasControlLines() || gone) return false;
+        lines = on ? lines | line : lines & ~static_cast<unsigned>(line);
+        return true;
+    }
+    std::optional<unsigned> controlLines() override {
+        if (!hasControlLines() || gone) return std::nullopt;
+        return lines;
+    }
+    bool setBreak(bool on) override {
+        log.push_back(std::string("break ") + (on ? "1" : "0"));
+        if (!hasControlLines() || gone) return false;
+        breakOn = on;
+        return true;
     }
     SerialErrorKind lastErrorKind() const override { return errorKind; }
     std::string lastErrorText() const override {
