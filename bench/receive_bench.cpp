@@ -231,8 +231,8 @@ public:
         heartbeat_.setInterval(10);
         QObject::connect(&heartbeat_, &QTimer::timeout, [this] { beats_.tick(); });
         heartbeat_.start();
-        QObject::connect(form_.MainWindow->document(), &QTextDocument::contentsChanged, [this] {
-            maxBlocks_ = std::max<long>(maxBlocks_, form_.MainWindow->document()->blockCount());
+        QObject::connect(form_.MainWindow, &LogTextView::linesAdded, [this] {
+            maxBlocks_ = std::max<long>(maxBlocks_, form_.MainWindow->store().lineCount());
             if (onShown_) onShown_();
         });
     }
