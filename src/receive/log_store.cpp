@@ -19,8 +19,16 @@ void LogStore::appendLines(std::string_view text) {
         const std::size_t at = text.find('\n', from);
         const std::string_view part =
             text.substr(from, at == std::string_view::npos ? std::string_view::npos : at - from);
-        starts_.push_back(static_cast<std::uint32_t>(text_.size()));
-        text_.append(part);
+        if (blocks_.empty()) blocks_.emplace_back().reserve(kBlockBytes);
+        if (blocks_[block_].capacity() - blocks_[block_].size() < part.size()) {
+            if (++block_ == blocks_.size()) blocks_.emplace_back();
+            blocks_[block_].reserve(std::max(kBlockBytes, part.size()));
+        }
+        Bytes& b = blocks_[block_];
+        starts_.push_back({static_cast<std::uint32_t>(block_), static_cast<std::uint32_t>(b.size()),
+                           static_cast<std::uint32_t>(part.size())});
+        b.append(part);
+        bytes_ += part.size();
         addRows(lineCount() - 1);
         if (at == std::string_view::npos) break;
         from = at + 1;
@@ -29,17 +37,18 @@ void LogStore::appendLines(std::string_view text) {
 
 void LogStore::clear() {
     // A flood fills the store again at once: its memory is kept, as the view's was.
-    text_.clear();
+    for (Bytes& b : blocks_)
+        b.clear();
+    block_ = 0;
+    bytes_ = 0;
     starts_.clear();
     rowsBefore_.clear();
     lastRows_ = 0;
 }
 
 std::string_view LogStore::line(int i) const {
-    const auto n = static_cast<std::size_t>(i);
-    const std::size_t begin = starts_[n];
-    const std::size_t end = n + 1 < starts_.size() ? starts_[n + 1] : text_.size();
-    return std::string_view(text_).substr(begin, end - begin);
+    const Line& l = starts_[static_cast<std::size_t>(i)];
+    return {blocks_[l.block].data() + l.offset, l.length};
 }
 
 LogPos LogStore::end() const {

@@ -1,5 +1,5 @@
 #pragma once
-// The text of the log window, apart from any widget: its lines as CP1251 bytes in one buffer, appended to and
+// The text of the log window, apart from any widget: its lines as CP1251 bytes in blocks, appended to and
 // emptied (the 5000-line rule keeps it bounded; see log_view.h), and the rows they wrap into at a width, measured
 // with an advance per byte. Nothing is converted per character here: only the lines a view draws or a search reads
 // become Unicode.
@@ -39,7 +39,7 @@ public:
     Bytes text(LogPos from, LogPos to) const;
     Bytes allText() const { return text({}, end()); }
     LogPos end() const;
-    std::size_t bytes() const { return text_.size(); }
+    std::size_t bytes() const { return bytes_; }
 
     // Rows: every line wraps at the metrics' width, after a blank where one fits, else anywhere; blanks that do not
     // fit hang past the edge, as in a text editor. A line takes at least one row.
@@ -66,10 +66,18 @@ public:
 private:
     void addRows(int line);
 
-    Bytes text_;
-    std::vector<std::uint32_t> starts_; // offset of each line in text_
-    std::vector<int> rowsBefore_;       // rows of the lines before each line
-    int lastRows_ = 0;                  // rows of the last line
+    // Lines never span blocks, and a block never moves once filled: growing copies nothing, so a flood's memory stays
+    // near the bytes it holds. Emptied blocks are kept for the next lines.
+    static constexpr std::size_t kBlockBytes = 256 * 1024;
+    struct Line {
+        std::uint32_t block, offset, length;
+    };
+    std::vector<Bytes> blocks_;
+    std::size_t block_ = 0; // the block being filled
+    std::size_t bytes_ = 0;
+    std::vector<Line> starts_;
+    std::vector<int> rowsBefore_; // rows of the lines before each line
+    int lastRows_ = 0;            // rows of the last line
     LogMetrics metrics_;
 };
 
