@@ -11,6 +11,7 @@
 #include "common/clock.h"
 #include "common/dialogs.h"
 #include "library/cmd_config_file.h"
+#include "full_library.h"
 #include "quiet_dialogs.h"
 #include "serial/port_lister.h"
 #include "serial/qt_serial_device.h"
@@ -31,6 +32,8 @@
 #include <vector>
 
 using namespace trelvo;
+using trelvo::bench::FillLibrary;
+using trelvo::bench::FullHistoryFile;
 
 namespace {
 
@@ -48,28 +51,6 @@ void Report(const char* what, std::vector<double> ms) {
     std::sort(ms.begin(), ms.end());
     std::printf("  %-48s median %7.2f ms   min %7.2f   max %7.2f   (%zu runs)\n", what, ms[ms.size() / 2], ms.front(),
                 ms.back(), ms.size());
-}
-
-Bytes Text(std::size_t n, int seed) {
-    Bytes t(n, 'A');
-    for (std::size_t i = 0; i < n; ++i)
-        t[i] = static_cast<char>('A' + (i + static_cast<std::size_t>(seed)) % 26);
-    return t;
-}
-
-// Every text at its capacity, so that a comparison has the most to read.
-void FillLibrary(CmdStore& s) {
-    RebuildCmdStore(s);
-    for (int i = 1; i <= kCmdLists; ++i) {
-        TCmdListRec& r = s.list(i);
-        r.setListName(Text(kListNameCapacity, i));
-        for (int k = 1; k <= kCmdsPerList; ++k) {
-            r.setCmdLine(k, Text(kCmdLineCapacity, k));
-            r.setCmdName(k, Text(kCmdNameCapacity, k + 1));
-            for (int j = 1; j <= kHelpLinesPerCmd; ++j)
-                r.setHelpLine(k, j, Text(kHelpLineCapacity, j));
-        }
-    }
 }
 
 void CoreFigures(int runs) {
@@ -92,13 +73,6 @@ void CoreFigures(int runs) {
     Report("LoadCmdStore", load);
     Report("CmdStoreChanged (no difference: reads all)", compare);
     Report("SaveCmdStore (written safely, flushed to disk)", save);
-}
-
-Bytes FullHistoryFile() {
-    CmdHistory h;
-    for (std::size_t k = 1; k <= kHistoryEntries; ++k)
-        h.entry(k).setText(Text(254, static_cast<int>(k)));
-    return HistoryToFileBytes(h);
 }
 
 // From constructing the main window to its being shown on the screen.
@@ -131,13 +105,7 @@ void StartUpFigures(int runs) {
     StartUpMs(QTemporaryDir().path()); // the first window pays for fonts and styles once
     for (int n = 0; n < runs; ++n) {
         QTemporaryDir a, b;
-        QFile lib(a.filePath("CmdConfig")), old(a.filePath("OldCmd"));
-        lib.open(QIODevice::WriteOnly);
-        lib.write(full.image().data(), static_cast<qint64>(full.image().size()));
-        lib.close();
-        old.open(QIODevice::WriteOnly);
-        old.write(history.data(), static_cast<qint64>(history.size()));
-        old.close();
+        if (!bench::WriteFullLibrary(a.path(), full, history)) std::printf("  the library was not written\n");
         withFiles.push_back(StartUpMs(a.path()));
         without.push_back(StartUpMs(b.path()));
     }

@@ -4,6 +4,7 @@
 
 #include "app/form1_state.h"
 #include "receive/log_housekeeping.h"
+#include "receive/log_text_view.h"
 #include "receive/receive_tick.h"
 #include "serial/connection.h"
 #include "transmit/raw_file_send.h"
@@ -75,7 +76,7 @@ public:
     QPushButton* BtInfo;
 
     // ---- log views
-    QPlainTextEdit* MainWindow;
+    LogTextView* MainWindow;
     QPlainTextEdit* SecondWindow;
     LogFindBar* FindBar; // Ctrl+F: finds text in the log view on screen
 

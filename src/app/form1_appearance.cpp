@@ -41,7 +41,7 @@ void TForm1::SriftClick(bool up) {
     if (up && st.shell.LogFontSize < 100) ++st.shell.LogFontSize;
     if (!up && st.shell.LogFontSize > 2) --st.shell.LogFontSize;
     // The views' own font is kept, so it keeps skipping text shaping.
-    for (QPlainTextEdit* view : {MainWindow, SecondWindow}) {
+    for (QWidget* view : {static_cast<QWidget*>(MainWindow), static_cast<QWidget*>(SecondWindow)}) {
         QFont font = view->font();
         font.setPointSize(st.shell.LogFontSize);
         view->setFont(font);

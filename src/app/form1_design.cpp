@@ -5,6 +5,7 @@
 #include "app/form1.h"
 #include "app/updown.h"
 #include "receive/log_scroll_bar.h"
+#include "receive/log_text_view.h"
 #include "serial/port_box.h"
 #include "transmit/checksum.h"
 
@@ -104,18 +105,14 @@ void TForm1::BuildDesign() {
     resize(944, 758); // client area of the 960 x 797 design window
 
     BuildTopBar();
-    MainWindow = Make<QPlainTextEdit>(client, "MainWindow", {4, 28, 937, 382});
-    MainWindow->setReadOnly(true);
+    MainWindow = Make<LogTextView>(client, "MainWindow", {4, 28, 937, 382});
     MainWindow->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     MainWindow->setVerticalScrollBar(new LogScrollBar(Qt::Vertical));
-    MainWindow->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    MainWindow->setUndoRedoEnabled(false);
     QFont logFont = DesignFont(11);
     logFont.setPointSize(8);
     // Log text needs no ligatures or kerning; without shaping, laying out a flood of it costs about half.
     logFont.setStyleStrategy(QFont::PreferNoShaping);
     MainWindow->setFont(logFont);
-    MainWindow->setPlainText(QStringLiteral("MainWindow"));
     SecondWindow = Make<QPlainTextEdit>(client, "SecondWindow", {4, 28, 937, 382});
     SecondWindow->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     SecondWindow->setUndoRedoEnabled(false);

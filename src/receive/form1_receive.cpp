@@ -4,6 +4,7 @@
 
 #include "app/appearance.h"
 #include "receive/log_scroll_bar.h"
+#include "receive/log_text_view.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QCheckBox>
@@ -144,39 +145,14 @@ void TForm1::BTClrStatClick() {
 void TForm1::FlushLogView() {
     ShowRxCaptions();
     if (!logView_.hasPending()) return;
-    QScrollBar* bar = MainWindow->verticalScrollBar();
-    const bool following = bar->value() == bar->maximum(); // a user who scrolled back keeps his place
-    const HeldScrollBar held(bar);                         // the new range and the new end, judged as one
-    QTextDocument* doc = MainWindow->document();
-    QAbstractTextDocumentLayout* layout = doc->documentLayout();
-    const bool wasEmpty = doc->isEmpty();
-    const bool fitted = bar->maximum() == 0; // the whole log is in view: the new lines show below it
     {
-        // A change of several lines has the view repaint everything it shows, though the lines it shows stay as
-        // they are; held back here, and the view is told only what is new, as QPlainTextEdit::appendPlainText does
-        // for its scroll range.
-        const QSignalBlocker quiet(layout);
-        QTextCursor end(doc);
-        end.beginEditBlock(); // first: a cursor moved outside an edit lays out its line to know its place
-        end.movePosition(QTextCursor::End);
-        // Each batch starts a line of its own, as each entry does within the batch.
-        if (!wasEmpty) end.insertBlock();
-        end.insertText(FromCp1251(logView_.pending()));
-        end.endEditBlock();
+        // The new range and the new end, judged as one by the scroll bar. The view follows the newest line unless
+        // the user scrolled back, and paints only where the new lines show.
+        const HeldScrollBar held(MainWindow->verticalScrollBar());
+        MainWindow->appendLines(logView_.pending());
     }
-    emit layout->documentSizeChanged(layout->documentSize());
-    // Repainted: all of a log that was in view whole. Otherwise its end was at the bottom or below, and the new
-    // lines start in the last part-line of space at most: that band, which the scroll below moves up along with the
-    // new lines it brings in. (Asking where the new lines are would lay them out, in a flood mostly for nothing.)
-    QWidget* viewport = MainWindow->viewport();
-    const int band = 2 * MainWindow->fontMetrics().lineSpacing() + static_cast<int>(doc->documentMargin());
-    if (fitted)
-        viewport->update();
-    else
-        viewport->update(0, viewport->height() - band, viewport->width(), band);
     housekeeping_.noteDrawn(svc_.clock.monotonicMs(), logView_.pendingEntries());
     logView_.clearPending();
-    if (following) bar->setValue(bar->maximum());
 }
 
 void TForm1::BTLogClick() {
@@ -196,9 +172,9 @@ void TForm1::StartStopClick() {
     if (paused) {
         const QScrollBar* live = MainWindow->verticalScrollBar();
         const bool following = live->value() >= live->maximum();
-        const int firstLine = live->value();
+        const int firstLine = MainWindow->firstVisibleLine();
         SecondWindow->setPlainText(
-            (MainWindow->document()->isEmpty() ? QString() : MainWindow->toPlainText() + QLatin1Char('\n')) +
+            (MainWindow->store().lineCount() == 0 ? QString() : MainWindow->toPlainText() + QLatin1Char('\n')) +
             QLatin1Char('\n') + QString::fromLatin1(kLogStopLine));
         // The snapshot opens where the user was looking: at its end (the stop line) when the log was following
         // the newest entries, else at the same first line.

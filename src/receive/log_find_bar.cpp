@@ -1,6 +1,7 @@
 #include "receive/log_find_bar.h"
 
 #include "app/appearance.h"
+#include "receive/log_text_view.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -11,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QTextBlock>
 #include <QTextDocument>
 #include <QToolButton>
 
@@ -37,18 +39,131 @@ QToolButton* Tool(QWidget* parent, const char* name, const QString& text, const 
     return b;
 }
 
-QTextEdit::ExtraSelection Mark(const QTextCursor& c, const QColor& background) {
-    QTextEdit::ExtraSelection s;
-    s.cursor = c;
-    s.format.setBackground(background);
-    s.format.setForeground(colors::Black); // readable on every colour scheme of the log
-    return s;
-}
+const QColor kMatchMark(255, 240, 120);
+const QColor kCurrentMark(255, 150, 50);
+
+// The log's own view.
+class LiveTarget final : public FindTarget {
+public:
+    explicit LiveTarget(LogTextView* v) : v_(v), lines_(v->store()) {}
+    QWidget* widget() const override { return v_; }
+    QWidget* viewport() const override { return v_->viewport(); }
+    QScrollBar* scrollBar() const override { return v_->verticalScrollBar(); }
+    const LogLines& lines() const override { return lines_; }
+    int firstVisibleLine() const override { return v_->firstVisibleLine(); }
+    int lastVisibleLine() const override { return v_->lastVisibleLine(); }
+    LogMatch selection() const override {
+        const LogPos a = std::min(v_->anchor(), v_->cursor()), b = std::max(v_->anchor(), v_->cursor());
+        if (a.line != b.line || a == b) return {};
+        return {a.line, a.column, b.column - a.column};
+    }
+    void select(const LogMatch& m) override { v_->setSelection(m.start(), m.end()); }
+    QRect rectOf(const LogMatch& m) const override { return v_->rectOf(m.start()); }
+    void centerOn(const LogMatch& m) override { v_->centerOn(m.start()); }
+    void setMarks(const QList<LogMatch>& others, const LogMatch& current) override {
+        QList<LogMark> marks;
+        marks.reserve(others.size() + 1);
+        for (const LogMatch& m : others)
+            if (m != current) marks.push_back({m.start(), m.length, kMatchMark});
+        if (!current.isNull()) marks.push_back({current.start(), current.length, kCurrentMark});
+        v_->setMarks(std::move(marks));
+    }
+    QList<QMetaObject::Connection> watchText(QObject* context,
+                                             std::function<void(int line, bool removed)> changed) override {
+        return {QObject::connect(v_, &LogTextView::linesAdded, context, [changed](int line) { changed(line, false); }),
+                QObject::connect(v_, &LogTextView::cleared, context, [changed] { changed(0, true); })};
+    }
+
+private:
+    LogTextView* v_;
+    StoreLines lines_;
+};
+
+// The paused view, an editable text.
+class DocumentLines final : public LogLines {
+public:
+    explicit DocumentLines(QPlainTextEdit* v) : v_(v) {}
+    int lineCount() const override { return v_->document()->blockCount(); }
+    QString lineText(int line) const override { return v_->document()->findBlockByNumber(line).text(); }
+
+private:
+    QPlainTextEdit* v_;
+};
+
+class PausedTarget final : public FindTarget {
+public:
+    explicit PausedTarget(QPlainTextEdit* v) : v_(v), lines_(v) {}
+    QWidget* widget() const override { return v_; }
+    QWidget* viewport() const override { return v_->viewport(); }
+    QScrollBar* scrollBar() const override { return v_->verticalScrollBar(); }
+    const LogLines& lines() const override { return lines_; }
+    int firstVisibleLine() const override { return v_->cursorForPosition(QPoint(0, 0)).blockNumber(); }
+    int lastVisibleLine() const override {
+        return v_->cursorForPosition(QPoint(0, v_->viewport()->height() - 1)).blockNumber();
+    }
+    LogMatch selection() const override {
+        const QTextCursor c = v_->textCursor();
+        const QString text = c.selectedText();
+        if (text.isEmpty() || text.contains(QChar::ParagraphSeparator)) return {};
+        QTextCursor start(c);
+        start.setPosition(c.selectionStart());
+        return {start.blockNumber(), start.positionInBlock(), static_cast<int>(text.size())};
+    }
+    void select(const LogMatch& m) override {
+        QScrollBar* bar = v_->verticalScrollBar();
+        const int at = bar->value();
+        v_->setTextCursor(cursor(m));
+        bar->setValue(at);
+    }
+    QRect rectOf(const LogMatch& m) const override { return v_->cursorRect(cursor(m)); }
+    void centerOn(const LogMatch& m) override {
+        QTextCursor at = cursor(m);
+        at.setPosition(at.selectionStart());
+        v_->setTextCursor(at);
+        v_->centerCursor();
+    }
+    void setMarks(const QList<LogMatch>& others, const LogMatch& current) override {
+        QList<QTextEdit::ExtraSelection> marks;
+        marks.reserve(others.size() + 1);
+        const auto mark = [&](const LogMatch& m, const QColor& background) {
+            QTextEdit::ExtraSelection s;
+            s.cursor = cursor(m);
+            s.format.setBackground(background);
+            s.format.setForeground(colors::Black); // readable on every colour scheme of the log
+            marks.push_back(s);
+        };
+        for (const LogMatch& m : others)
+            if (m != current) mark(m, kMatchMark);
+        if (!current.isNull()) mark(current, kCurrentMark);
+        v_->setExtraSelections(marks);
+    }
+    QList<QMetaObject::Connection> watchText(QObject* context,
+                                             std::function<void(int line, bool removed)> changed) override {
+        QTextDocument* doc = v_->document();
+        return {QObject::connect(doc, &QTextDocument::contentsChange, context,
+                                 [doc, changed](int position, int removed, int) {
+                                     changed(doc->findBlock(position).blockNumber(), removed > 0);
+                                 })};
+    }
+
+private:
+    QTextCursor cursor(const LogMatch& m) const {
+        const QTextBlock b = v_->document()->findBlockByNumber(m.line);
+        QTextCursor c(b);
+        c.setPosition(b.position() + m.column);
+        c.setPosition(b.position() + m.column + m.length, QTextCursor::KeepAnchor);
+        return c;
+    }
+
+    QPlainTextEdit* v_;
+    DocumentLines lines_;
+};
 
 } // namespace
 
-LogFindBar::LogFindBar(QPlainTextEdit* live, QPlainTextEdit* paused, QWidget* window)
-    : QFrame(live->parentWidget()), live_(live), paused_(paused) {
+LogFindBar::LogFindBar(LogTextView* live, QPlainTextEdit* paused, QWidget* window)
+    : QFrame(live->parentWidget()), live_(std::make_unique<LiveTarget>(live)),
+      paused_(std::make_unique<PausedTarget>(paused)) {
     setObjectName(QStringLiteral("LogFindBar"));
     setFrameShape(QFrame::StyledPanel);
     setFrameShadow(QFrame::Raised);
@@ -106,8 +221,10 @@ LogFindBar::LogFindBar(QPlainTextEdit* live, QPlainTextEdit* paused, QWidget* wi
     hide();
 }
 
-QPlainTextEdit* LogFindBar::view() const {
-    return paused_->isHidden() ? live_ : paused_;
+LogFindBar::~LogFindBar() = default;
+
+FindTarget* LogFindBar::target() const {
+    return paused_->widget()->isHidden() ? live_.get() : paused_.get();
 }
 
 LogFindQuery LogFindBar::query() const {
@@ -116,14 +233,13 @@ LogFindQuery LogFindBar::query() const {
 
 void LogFindBar::open() {
     if (isHidden()) {
-        QPlainTextEdit* v = view();
+        FindTarget* v = target();
         QWidget* focus = QApplication::focusWidget();
-        returnFocus_ = focus && !isAncestorOf(focus) ? focus : v;
+        returnFocus_ = focus && !isAncestorOf(focus) ? focus : v->widget();
         // Text the user has selected on one line of the log is what he is looking for.
-        const QTextCursor picked = v->textCursor();
-        const QString text = picked.selectedText();
-        if (!text.isEmpty() && text.size() <= 200 && !text.contains(QChar::ParagraphSeparator)) {
-            findText->setText(text);
+        const LogMatch picked = v->selection();
+        if (!picked.isNull() && picked.length <= 200) {
+            findText->setText(v->lines().lineText(picked.line).mid(picked.column, picked.length));
             current_ = picked;
         }
         setStatus({});
@@ -139,17 +255,12 @@ void LogFindBar::open() {
 
 void LogFindBar::closeBar() {
     if (isHidden()) return;
-    QPlainTextEdit* v = watched_;
+    FindTarget* v = watched_;
     watch(nullptr);
     hide();
     // The current match stays selected in the view, where it is seen: copying takes it.
-    if (v && !current_.isNull() && current_.document() == v->document()) {
-        QScrollBar* bar = v->verticalScrollBar();
-        const int at = bar->value();
-        v->setTextCursor(current_);
-        bar->setValue(at);
-    }
-    QWidget* back = returnFocus_ && returnFocus_->isVisible() ? returnFocus_.data() : v;
+    if (v && IsMatch(v->lines(), current_, query())) v->select(current_);
+    QWidget* back = returnFocus_ && returnFocus_->isVisible() ? returnFocus_.data() : (v ? v->widget() : nullptr);
     if (back) back->setFocus();
 }
 
@@ -163,17 +274,17 @@ void LogFindBar::findPrevious() {
 
 void LogFindBar::search(FindStep step) {
     if (isHidden()) return;
-    if (view() != watched_) refresh(); // the log was paused or resumed since
+    if (target() != watched_) refresh(); // the log was paused or resumed since
     const LogFindQuery q = query();
     if (q.text.isEmpty()) {
-        current_ = QTextCursor();
+        current_ = {};
         setStatus({});
         refresh();
         return;
     }
     // Without a current match the search starts at the top of what is on screen.
-    const QTextCursor from = current_.isNull() ? QTextCursor(firstVisible()) : current_;
-    const LogFindResult r = FindInLog(*watched_->document(), q, from, step);
+    const LogMatch from = current_.isNull() ? LogMatch{watched_->firstVisibleLine(), 0, 0} : current_;
+    const LogFindResult r = FindInLog(watched_->lines(), q, from, step);
     current_ = r.match;
     if (current_.isNull())
         setStatus(U(kNotFound), /*notFound=*/true);
@@ -183,65 +294,51 @@ void LogFindBar::search(FindStep step) {
     refresh();
 }
 
-void LogFindBar::showMatch(const QTextCursor& match) {
-    QPlainTextEdit* v = watched_;
-    const int n = match.blockNumber();
-    if (n >= firstVisible().blockNumber() && n <= lastVisible().blockNumber()) {
+void LogFindBar::showMatch(const LogMatch& match) {
+    FindTarget* v = watched_;
+    if (match.line >= v->firstVisibleLine() && match.line <= v->lastVisibleLine()) {
         // On screen and clear of the bar, which covers the top of the view: the view stays where it is.
-        const QRect r = v->cursorRect(match);
-        const int covered = geometry().bottom() - v->geometry().top() - v->viewport()->y();
+        const QRect r = v->rectOf(match);
+        const int covered = geometry().bottom() - v->widget()->geometry().top() - v->viewport()->y();
         if (r.top() > covered && r.bottom() < v->viewport()->height()) return;
     }
-    QTextCursor at(match);
-    at.setPosition(match.selectionStart());
-    v->setTextCursor(at);
-    v->centerCursor();
+    v->centerOn(match);
 }
 
 void LogFindBar::refresh() {
     refresh_.stop();
     if (isHidden()) return;
-    QPlainTextEdit* v = view();
+    FindTarget* v = target();
     if (v != watched_) { // the other view is on screen now: its text is another
         watch(v);
         place();
-        current_ = QTextCursor();
+        current_ = {};
         setStatus({});
     }
     const LogFindQuery q = query();
-    if (!current_.isNull() && (current_.document() != v->document() || !IsMatch(current_, q))) {
-        current_ = QTextCursor(); // cleared with the log, or the other view
+    if (!current_.isNull() && !IsMatch(v->lines(), current_, q)) {
+        current_ = {}; // cleared with the log
         if (!notFound_) setStatus({});
     }
-    const QList<QTextCursor> found = matchesNearView(q);
-    static const QColor kMatch(255, 240, 120);
-    static const QColor kCurrent(255, 150, 50);
-    QList<QTextEdit::ExtraSelection> marks;
-    marks.reserve(found.size() + 1);
-    for (const QTextCursor& c : found)
-        if (current_.isNull() || c.selectionStart() != current_.selectionStart()) marks.push_back(Mark(c, kMatch));
-    if (!current_.isNull()) marks.push_back(Mark(current_, kCurrent));
-    v->setExtraSelections(marks);
+    const QList<LogMatch> found = matchesNearView(q);
+    v->setMarks(found, current_);
     // Entries that came in since may hold the text now.
-    if (!marks.isEmpty() && notFound_) setStatus({});
+    if ((!found.isEmpty() || !current_.isNull()) && notFound_) setStatus({});
 }
 
-QList<QTextCursor> LogFindBar::matchesNearView(const LogFindQuery& q) {
+QList<LogMatch> LogFindBar::matchesNearView(const LogFindQuery& q) {
     markedEnd_ = std::numeric_limits<int>::max(); // nothing to find: no change of the text matters
     if (q.text.isEmpty()) return {};
     // The visible lines first, so that a crowded margin never crowds them out.
-    const QTextBlock first = firstVisible();
-    const QTextBlock last = lastVisible();
-    QList<QTextCursor> found = MatchesInLines(first, last, q, kMaxMarks);
-    QTextBlock belowEnd = last;
-    for (int i = 0; i < kMarginLines && belowEnd.next().isValid(); ++i)
-        belowEnd = belowEnd.next();
-    markedEnd_ = belowEnd.position() + belowEnd.length() - 1;
-    if (belowEnd != last) found += MatchesInLines(last.next(), belowEnd, q, kMaxMarks - int(found.size()));
-    QTextBlock aboveStart = first;
-    for (int i = 0; i < kMarginLines && aboveStart.previous().isValid(); ++i)
-        aboveStart = aboveStart.previous();
-    if (aboveStart != first) found += MatchesInLines(aboveStart, first.previous(), q, kMaxMarks - int(found.size()));
+    const LogLines& lines = watched_->lines();
+    const int first = watched_->firstVisibleLine();
+    const int last = watched_->lastVisibleLine();
+    QList<LogMatch> found = MatchesInLines(lines, first, last, q, kMaxMarks);
+    const int belowEnd = std::min(last + kMarginLines, lines.lineCount() - 1);
+    // Lines added right after the marked ones are marked too: they come into view with the marked ones.
+    markedEnd_ = belowEnd + 1 == lines.lineCount() ? belowEnd + 1 : belowEnd;
+    found += MatchesInLines(lines, last + 1, belowEnd, q, kMaxMarks - int(found.size()));
+    found += MatchesInLines(lines, std::max(0, first - kMarginLines), first - 1, q, kMaxMarks - int(found.size()));
     return found;
 }
 
@@ -249,46 +346,37 @@ void LogFindBar::scheduleRefresh() {
     if (!isHidden() && !refresh_.isActive()) refresh_.start();
 }
 
-void LogFindBar::textChanged(int position, int removed) {
-    if (removed > 0 || position <= markedEnd_) scheduleRefresh();
+void LogFindBar::textChanged(int line, bool removed) {
+    if (removed || line <= markedEnd_) scheduleRefresh();
 }
 
-void LogFindBar::watch(QPlainTextEdit* v) {
+void LogFindBar::watch(FindTarget* v) {
     if (watched_ == v) return;
     refresh_.stop();
     for (const QMetaObject::Connection& c : links_)
         disconnect(c);
     links_.clear();
     if (watched_) {
-        watched_->setExtraSelections({});
-        live_->removeEventFilter(this);
-        paused_->removeEventFilter(this);
+        watched_->setMarks({}, {});
+        live_->widget()->removeEventFilter(this);
+        paused_->widget()->removeEventFilter(this);
     }
     watched_ = v;
     if (!v) return;
     // Both views: pausing shows the one and hides the other.
-    live_->installEventFilter(this);
-    paused_->installEventFilter(this);
-    links_ << connect(v->document(), &QTextDocument::contentsChange, this,
-                      [this](int position, int removed, int) { textChanged(position, removed); });
-    links_ << connect(v->verticalScrollBar(), &QScrollBar::valueChanged, this, &LogFindBar::scheduleRefresh);
+    live_->widget()->installEventFilter(this);
+    paused_->widget()->installEventFilter(this);
+    links_ << v->watchText(this, [this](int line, bool removed) { textChanged(line, removed); });
+    links_ << connect(v->scrollBar(), &QScrollBar::valueChanged, this, &LogFindBar::scheduleRefresh);
 }
 
 void LogFindBar::place() {
-    QPlainTextEdit* v = watched_ ? watched_ : view();
+    FindTarget* v = watched_ ? watched_ : target();
     adjustSize();
-    const QRect g = v->geometry();
+    const QRect g = v->widget()->geometry();
     // Inside the view's top right corner, left of its scroll bar.
     const int right = g.left() + v->viewport()->geometry().right() - 2;
     move(std::max(g.left(), right - width() + 1), g.top() + 2);
-}
-
-QTextBlock LogFindBar::firstVisible() const {
-    return watched_->cursorForPosition(QPoint(0, 0)).block();
-}
-
-QTextBlock LogFindBar::lastVisible() const {
-    return watched_->cursorForPosition(QPoint(0, watched_->viewport()->height() - 1)).block();
 }
 
 void LogFindBar::setStatus(const QString& text, bool notFound) {
@@ -304,12 +392,12 @@ bool LogFindBar::eventFilter(QObject* watched, QEvent* event) {
             search(k->modifiers() & Qt::ShiftModifier ? FindStep::Previous : FindStep::Next);
             return true;
         }
-        if ((watched == live_ || watched == paused_) && k->key() == Qt::Key_Escape) {
+        if ((watched == live_->widget() || watched == paused_->widget()) && k->key() == Qt::Key_Escape) {
             closeBar();
             return true;
         }
     }
-    if (watched == live_ || watched == paused_) {
+    if (watched == live_->widget() || watched == paused_->widget()) {
         switch (event->type()) {
         case QEvent::ShowToParent: // the log paused or resumed
         case QEvent::HideToParent:

@@ -9,22 +9,51 @@
 #include <QFrame>
 #include <QList>
 #include <QPointer>
-#include <QTextCursor>
 #include <QTimer>
+
+#include <functional>
+#include <memory>
 
 class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
+class QScrollBar;
 class QToolButton;
 
 namespace trelvo {
+
+class LogTextView;
+
+// What the bar needs of a view it searches: the log's own view, or the paused view's editable text.
+class FindTarget {
+public:
+    virtual ~FindTarget() = default;
+    virtual QWidget* widget() const = 0;
+    virtual QWidget* viewport() const = 0;
+    virtual QScrollBar* scrollBar() const = 0;
+    virtual const LogLines& lines() const = 0;
+    virtual int firstVisibleLine() const = 0;
+    virtual int lastVisibleLine() const = 0;
+    // The selection when it lies within one line, else null.
+    virtual LogMatch selection() const = 0;
+    // Selects the stretch without scrolling.
+    virtual void select(const LogMatch& m) = 0;
+    // The row of the stretch's start, in the viewport.
+    virtual QRect rectOf(const LogMatch& m) const = 0;
+    virtual void centerOn(const LogMatch& m) = 0;
+    virtual void setMarks(const QList<LogMatch>& others, const LogMatch& current) = 0;
+    // Calls `changed(line, removed)` when text changes from `line` on (`removed`: some text went).
+    virtual QList<QMetaObject::Connection> watchText(QObject* context,
+                                                     std::function<void(int line, bool removed)> changed) = 0;
+};
 
 class LogFindBar : public QFrame {
     Q_OBJECT
 public:
     // Searches `live`, or `paused` while that one is shown. Ctrl+F and F3 / Shift+F3 work anywhere in `window`.
-    LogFindBar(QPlainTextEdit* live, QPlainTextEdit* paused, QWidget* window);
+    LogFindBar(LogTextView* live, QPlainTextEdit* paused, QWidget* window);
+    ~LogFindBar() override;
 
     // Most matches marked at once; the visible lines come first.
     static constexpr int kMaxMarks = 300;
@@ -36,8 +65,8 @@ public:
     void findNext();
     void findPrevious();
     // The view searched now.
-    QPlainTextEdit* view() const;
-    const QTextCursor& currentMatch() const { return current_; }
+    QWidget* view() const { return target()->widget(); }
+    const LogMatch& currentMatch() const { return current_; }
     // Marks the matches near the visible lines again and drops a current match that is gone; runs lazily after
     // the view changes, and may be called directly.
     void refresh();
@@ -56,26 +85,24 @@ protected:
 private:
     LogFindQuery query() const;
     void search(FindStep step);
-    void showMatch(const QTextCursor& match);
+    FindTarget* target() const;
+    void showMatch(const LogMatch& match);
     void setStatus(const QString& text, bool notFound = false); // "not found" in red
     // Follows `v`'s text, scrolling, size and the switch between the views; nullptr stops following.
-    void watch(QPlainTextEdit* v);
+    void watch(FindTarget* v);
     void scheduleRefresh();
     // The matches in the visible lines and kMarginLines around them, at most kMaxMarks.
-    QList<QTextCursor> matchesNearView(const LogFindQuery& q);
+    QList<LogMatch> matchesNearView(const LogFindQuery& q);
     // A change of the text: appending past the marked lines (the log growing while read back) needs nothing.
-    void textChanged(int position, int removed);
+    void textChanged(int line, bool removed);
     void place();
-    // The first and the last line on screen.
-    QTextBlock firstVisible() const;
-    QTextBlock lastVisible() const;
 
-    QPlainTextEdit* live_;
-    QPlainTextEdit* paused_;
-    QPlainTextEdit* watched_ = nullptr;
+    std::unique_ptr<FindTarget> live_;
+    std::unique_ptr<FindTarget> paused_;
+    FindTarget* watched_ = nullptr;
     QList<QMetaObject::Connection> links_;
-    QTextCursor current_;
-    int markedEnd_ = 0;     // end of the last line whose matches are marked
+    LogMatch current_;
+    int markedEnd_ = 0;     // the last line whose matches are marked
     bool notFound_ = false; // the status says the text is not in the log
     QPointer<QWidget> returnFocus_;
     QTimer refresh_;

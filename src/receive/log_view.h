@@ -3,11 +3,10 @@
 // Entries are counted the moment they are placed, so the 5000-line rule, the pause snapshot and the log file do
 // not depend on how far behind the view draws.
 //
-// A line is a paragraph of the view (a wrapped paragraph is still one line). CR LF, a lone CR and a lone LF are
+// A line is a line of the view's store (a wrapped line is still one line). CR LF, a lone CR and a lone LF are
 // each one line break. One line break at the very end of an entry ends the entry's last line and adds no empty
 // line: a received "OK" CR is one line, as is an echoed "AT" CR. So an entry with k inner line breaks takes k + 1
-// lines, and the empty entry takes one (empty) line. (An empty entry placed first into an empty view is the one
-// case the view cannot tell from no line at all; the count is then one above the view's paragraphs.)
+// lines, and the empty entry takes one (empty) line.
 
 #include "common/cp1251.h"
 
@@ -28,7 +27,7 @@ public:
     void append(std::string_view entry);
 
     // The view's text still to be drawn, as CP1251 with "\n" as the only line break: the pending entries joined by
-    // "\n", for one QPlainTextEdit::appendPlainText (which starts a new paragraph unless the view is empty).
+    // "\n", appended to the view's lines at once (the first starts a new line too).
     // Empty and hasPending() false when nothing is pending.
     Bytes takePending();
     // The same text in place, and dropping it while keeping its memory: the window converts it without a copy, and

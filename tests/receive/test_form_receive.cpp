@@ -39,7 +39,7 @@ public:
     }
     void housekeeping() { f.CustomFunctionsTimer(); }
     QString shown() const { return f.MainWindow->toPlainText(); }
-    int lines() const { return f.MainWindow->document()->isEmpty() ? 0 : f.MainWindow->document()->blockCount(); }
+    int lines() const { return f.MainWindow->store().lineCount(); }
 
     FormFixture fx;
     TForm1& f;

@@ -32,11 +32,10 @@ QString FullHexLog() {
     return lines.join(QLatin1Char('\n'));
 }
 
-QTextCursor At(const QTextDocument& doc, int line, int column, int length = 0) {
-    QTextCursor c(doc.findBlockByNumber(line));
-    c.setPosition(c.position() + column);
-    c.setPosition(c.position() + length, QTextCursor::KeepAnchor);
-    return c;
+LogStore FullHexStore() {
+    LogStore store;
+    store.appendLines(ToCp1251(FullHexLog()));
+    return store;
 }
 
 } // namespace
@@ -75,33 +74,32 @@ private slots:
         QFETCH(QList<int>, from);
         QFETCH(QList<int>, found);
         QFETCH(bool, wrapped);
-        QTextDocument doc;
-        doc.setPlainText(FullHexLog());
+        const LogStore store = FullHexStore();
+        const StoreLines lines(store);
         const LogFindResult r =
-            FindInLog(doc, {text, matchCase}, At(doc, from[0], from[1], from[2]), static_cast<FindStep>(step));
+            FindInLog(lines, {text, matchCase}, {from[0], from[1], from[2]}, static_cast<FindStep>(step));
         QCOMPARE(r.match.isNull(), found.isEmpty());
         QCOMPARE(r.wrapped, wrapped);
         if (found.isEmpty()) return;
-        QCOMPARE(r.match.blockNumber(), found[0]);
-        QCOMPARE(r.match.selectionStart() - r.match.block().position(), found[1]);
-        QCOMPARE(r.match.selectedText().compare(text, Qt::CaseInsensitive), 0);
+        QCOMPARE(r.match.line, found[0]);
+        QCOMPARE(r.match.column, found[1]);
+        QVERIFY(IsMatch(lines, r.match, {text, false}));
     }
 
     void marksTheMatchesOfSomeLinesUpToACap() {
-        QTextDocument doc;
-        doc.setPlainText(FullHexLog());
-        const QTextBlock first = doc.findBlockByNumber(10), last = doc.findBlockByNumber(19);
-        QCOMPARE(MatchesInLines(first, last, {QStringLiteral("55"), false}, 1000).size(), 10 * 14);
-        const QList<QTextCursor> capped = MatchesInLines(first, last, {QStringLiteral("5"), false}, 30);
+        const LogStore store = FullHexStore();
+        const StoreLines lines(store);
+        QCOMPARE(MatchesInLines(lines, 10, 19, {QStringLiteral("55"), false}, 1000).size(), 10 * 14);
+        const QList<LogMatch> capped = MatchesInLines(lines, 10, 19, {QStringLiteral("5"), false}, 30);
         QCOMPARE(capped.size(), 30);
-        QCOMPARE(capped.front().blockNumber(), 10);
+        QCOMPARE(capped.front().line, 10);
     }
 
     void theFindBarInTheWindow() {
         FormFixture fx;
         TForm1& f = *fx.form;
         LogFindBar& bar = *f.FindBar;
-        f.MainWindow->setPlainText(FullHexLog());
+        f.MainWindow->appendLines(ToCp1251(FullHexLog()));
         f.show();
         f.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&f));
@@ -112,37 +110,37 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(bar.findText));
         QVERIFY(bar.geometry().intersects(f.MainWindow->geometry())); // floating over the log
         QTest::keyClicks(bar.findText, QStringLiteral("12 34 55"));   // typed one by one, each searching
-        QCOMPARE(bar.currentMatch().blockNumber(), 0x1234);
-        const QList<QTextEdit::ExtraSelection> marks = f.MainWindow->extraSelections();
+        QCOMPARE(bar.currentMatch().line, 0x1234);
+        const QList<LogMark> marks = f.MainWindow->marks();
         QVERIFY(!marks.isEmpty());
         QVERIFY(marks.size() <= LogFindBar::kMaxMarks);
-        QCOMPARE(marks.back().cursor, bar.currentMatch()); // the current match, scrolled into view
-        const int top = f.MainWindow->cursorForPosition({0, 0}).block().blockNumber();
+        QCOMPARE(marks.back().start, bar.currentMatch().start()); // the current match, scrolled into view
+        const int top = f.MainWindow->firstVisibleLine();
         QVERIFY(top < 0x1234 && 0x1234 - top < 60);
         QTest::keyClick(bar.findText, Qt::Key_Return);
         QCOMPARE(bar.status->text(), QStringLiteral("С начала"));
         QTest::keyClick(bar.findText, Qt::Key_A); // "12 34 55a"
         QCOMPARE(bar.status->text(), QStringLiteral("Не найдено"));
-        QVERIFY(f.MainWindow->extraSelections().isEmpty());
+        QVERIFY(f.MainWindow->marks().isEmpty());
         QTest::keyClick(bar.findText, Qt::Key_Backspace);
         QTest::keyClick(bar.findText, Qt::Key_Return, Qt::ShiftModifier);
         QCOMPARE(bar.status->text(), QStringLiteral("С конца"));
 
         QTest::keyClick(bar.findText, Qt::Key_Escape);
         QVERIFY(!bar.isVisible());
-        QVERIFY(f.MainWindow->extraSelections().isEmpty());
-        QCOMPARE(f.MainWindow->textCursor().selectedText(), QStringLiteral("12 34 55")); // left selected
+        QVERIFY(f.MainWindow->marks().isEmpty());
+        QCOMPARE(f.MainWindow->selectedText(), QStringLiteral("12 34 55")); // left selected
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.MainStrCmd));
 
         // Paused, the snapshot is searched; resumed, the log again.
         QTest::keyClick(f.MainWindow, Qt::Key_F, Qt::ControlModifier);
-        QVERIFY(!f.MainWindow->extraSelections().isEmpty());
+        QVERIFY(!f.MainWindow->marks().isEmpty());
         f.StartStopClick();
         QCOMPARE(bar.view(), f.SecondWindow);
-        QTRY_VERIFY(f.MainWindow->extraSelections().isEmpty());
+        QTRY_VERIFY(f.MainWindow->marks().isEmpty());
         bar.findText->setText(QStringLiteral("STOP"));
         bar.findNext();
-        QCOMPARE(bar.currentMatch().blockNumber(), 5001);
+        QCOMPARE(bar.currentMatch().line, 5001);
         QCOMPARE(f.SecondWindow->extraSelections().size(), 1);
         f.StartStopClick();
         QTRY_VERIFY(bar.currentMatch().isNull());
@@ -154,8 +152,8 @@ private slots:
         QVERIFY(!bar.currentMatch().isNull());
         f.BTLogClick();
         QTRY_VERIFY(bar.currentMatch().isNull());
-        f.MainWindow->appendPlainText(QStringLiteral("new ERROR"));
-        QTRY_COMPARE(f.MainWindow->extraSelections().size(), 1); // lazily, after the drawing
+        f.MainWindow->appendLines("new ERROR");
+        QTRY_COMPARE(f.MainWindow->marks().size(), 1); // lazily, after the drawing
     }
 };
 

@@ -1,4 +1,5 @@
 #include "receive/log_housekeeping.h"
+#include "receive/log_store.h"
 #include "support/manual_clock.h"
 #include "support/recording_dialogs.h"
 
@@ -158,4 +159,102 @@ TEST(LogHousekeeping, WakesOnlyForWork) {
         if (r.waitingBytes > 0) view.append(std::string(r.waitingBytes, 'x'));
         EXPECT_EQ(hk.msUntilDue(view, file, clock, r.moreToDraw), r.due);
     }
+}
+
+namespace {
+
+// Every byte one unit wide, tabs every 4 units, rows `width` units wide.
+LogMetrics Monospace(float width) {
+    LogMetrics m;
+    m.advance.fill(1);
+    m.tabStop = 4;
+    m.width = width;
+    return m;
+}
+
+} // namespace
+
+TEST(LogStore, AppendedLinesAndTheTextOfARange) {
+    LogStore s;
+    s.appendLines("A\nBC");
+    s.appendLines("");
+    s.appendLines("\xC0\xE0\n\nD");
+    EXPECT_EQ(s.lineCount(), 6);
+    EXPECT_EQ(s.allText(), "A\nBC\n\n\xC0\xE0\n\nD");
+    const struct {
+        LogPos from, to;
+        const char* text;
+    } rows[] = {
+        {{1, 1}, {3, 1}, "C\n\n\xC0"}, {{0, 0}, {0, 1}, "A"}, {{3, 2}, {5, 0}, "\n\n"},
+        {{2, 0}, {2, 0}, ""},          {{1, 2}, {1, 0}, ""},  {{0, 0}, {0, 99}, "A"},
+    };
+    for (const auto& r : rows)
+        EXPECT_EQ(s.text(r.from, r.to), r.text) << r.from.line << ':' << r.from.column;
+    s.clear();
+    EXPECT_EQ(s.lineCount(), 0);
+    EXPECT_EQ(s.rowCount(), 0);
+    EXPECT_EQ(s.allText(), "");
+}
+
+// Rows break after the last blank that fits, anywhere when none does; blanks hang past the edge.
+TEST(LogStore, LinesWrapAtTheWidth) {
+    const struct {
+        const char* line;
+        float width;
+        std::vector<int> breaks;
+    } rows[] = {
+        {"", 8, {0}},
+        {"12 34 56", 8, {0}},
+        {"12 34 56 78", 8, {0, 9}},
+        {"12 34 56   78", 8, {0, 11}},
+        {"0123456789", 4, {0, 4, 8}},
+        {"ab cdefghij", 4, {0, 3, 7}},
+        {"a\tb\tc", 6, {0, 4}},
+        {"abc", 0, {0}}, // no width yet: no wrapping
+        {"abc", 0.5f, {0, 1, 2}},
+    };
+    for (const auto& r : rows) {
+        LogStore s;
+        s.setMetrics(Monospace(r.width));
+        EXPECT_EQ(s.breaks(r.line), r.breaks) << r.line << " at " << r.width;
+        s.appendLines(r.line);
+        EXPECT_EQ(s.rowCount(), static_cast<int>(r.breaks.size())) << r.line;
+    }
+    // A new width wraps the lines already there.
+    LogStore s;
+    s.appendLines("0123456789\nab\n0123");
+    EXPECT_EQ(s.rowCount(), 3);
+    s.setMetrics(Monospace(4));
+    EXPECT_EQ(s.rowCount(), 3 + 1 + 1);
+    EXPECT_EQ(s.firstRowOf(2), 4);
+    EXPECT_EQ(s.row(2).line, 0);
+    EXPECT_EQ(s.row(2).begin, 8);
+    EXPECT_EQ(s.row(3).line, 1);
+}
+
+// Places picked on wrapped rows (as the mouse and the keyboard pick them) and the text copied between them.
+TEST(LogStore, SelectingAcrossWrappedLines) {
+    LogStore s;
+    s.setMetrics(Monospace(4));
+    s.appendLines("0123456789\nab\nwxyz");
+    // Rows: "0123" "4567" "89" | "ab" | "wxyz"
+    const struct {
+        int fromRow;
+        float fromX;
+        int toRow;
+        float toX;
+        const char* copied;
+    } rows[] = {
+        {0, 1.2f, 0, 3.6f, "123"}, {0, 2, 1, 2, "2345"},
+        {1, 2.9f, 2, 1, "78"},     {1, 3.9f, 2, 1, "8"}, // a row's far right is its end: the next row's start
+        {2, 0, 3, 9, "89\nab"},    {0, -5, 4, 99, "0123456789\nab\nwxyz"},
+        {4, 2, 3, 1, ""}, // backwards: the caller orders the ends
+    };
+    for (const auto& r : rows) {
+        const LogPos from = s.posAt(r.fromRow, r.fromX), to = s.posAt(r.toRow, r.toX);
+        EXPECT_EQ(s.text(from, to), r.copied) << r.fromRow << ',' << r.fromX;
+        EXPECT_EQ(s.rowOf(from), r.fromX > 3.5f && r.fromRow < 2 ? r.fromRow + 1 : r.fromRow);
+    }
+    EXPECT_EQ(s.xOf({0, 6}), 2);
+    EXPECT_EQ(s.xOf({2, 4}), 4);
 }
