@@ -1,6 +1,7 @@
 // Sending a file's raw bytes from the main window over test doubles: the progress window, other sends refused or
 // skipped while the file goes out, and the end entry, counter and message.
 
+#include "serial/line_bar.h"
 #include "support/form_fixture.h"
 #include "transmit/send_file_progress.h"
 
@@ -22,7 +23,7 @@ TForm1& Start(FormFixture& fx, int size) {
     fx.serial.holdWrites = true;
     WriteFile(fx.path(QStringLiteral("fw.bin")), QByteArray(size, '\x55'));
     fx.dialogs.fileAnswers.push_back(QFile::encodeName(fx.path(QStringLiteral("fw.bin"))).toStdString());
-    f.SendRawFileClick();
+    f.LineStatus->Popup->BTSendRawFile->click(); // the line popup's "Отправить файл…"
     return f;
 }
 
