@@ -190,15 +190,14 @@ void TForm1::LoadCommandFile() {
         w->hide();
     STListName->setText(QFile::decodeName(QByteArray::fromStdString(*chosen)));
 
+    // A file that cannot be opened leaves the list empty: whatever it held before is no line of this file.
     const CommandFile file = ReadCommandFile(std::filesystem::path(*chosen));
-    if (file.opened) {
-        QStringList items;
-        items.reserve(static_cast<qsizetype>(file.lines.size()));
-        for (const Bytes& line : file.lines)
-            items << FromCp1251(line);
-        OldCmdList->clear();
-        OldCmdList->addItems(items);
-    }
+    QStringList items;
+    items.reserve(static_cast<qsizetype>(file.lines.size()));
+    for (const Bytes& line : file.lines)
+        items << FromCp1251(line);
+    OldCmdList->clear();
+    OldCmdList->addItems(items);
     if (!file.error.empty())
         svc_.dialogs.message(file.error);
     else if (file.full)

@@ -45,10 +45,10 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("three lines") << "" << QByteArray("A\nB\r\nC") << QStringList{"A", "B", "C"} << "";
         QTest::newRow("500 lines") << "" << QByteArray("X\n").repeated(500) << QStringList(500, "X") << "Большой файл";
-        // Not opened: the list keeps what it held.
-        QTest::newRow("missing") << "missing.txt" << QByteArray() << QStringList{"old"}
+        // Not opened: the list is empty, nothing of what it held is sent as a file line.
+        QTest::newRow("missing") << "missing.txt" << QByteArray() << QStringList{}
                                  << "missing.txt: No such file or directory";
-        QTest::newRow("directory") << "." << QByteArray() << QStringList{"old"} << ".: это каталог, а не файл";
+        QTest::newRow("directory") << "." << QByteArray() << QStringList{} << ".: это каталог, а не файл";
     }
     void loadAndLeaveACommandFile() {
         QFETCH(QString, name);
@@ -58,6 +58,7 @@ private slots:
         FormFixture fx;
         TForm1& f = Connect(fx);
         f.OldCmdList->addItem(QStringLiteral("old"));
+        f.SendPortData(QStringLiteral("sent")); // a history entry
         f.RBAfterAns->click();
         const QString hint = f.STListName->toolTip();
         f.ButtonReadFile->click(); // cancelled: nothing changes
@@ -71,6 +72,9 @@ private slots:
         QCOMPARE(f.STListName->width(), 552);
         QVERIFY(f.STListName->toolTip().isEmpty());
         QVERIFY(f.CiklSend->isEnabled());
+        f.ShowQuickHistory(); // the quick history leaves the file's lines alone
+        QCOMPARE(Items(f.OldCmdList), items);
+        QCOMPARE(Items(f.FastOldCmd), QStringList{"sent"});
         QCOMPARE(fx.dialogs.messages,
                  message.isEmpty() ? std::vector<std::string>{} : std::vector<std::string>{message.toStdString()});
 
@@ -80,7 +84,7 @@ private slots:
         QVERIFY(f.st.send.HistoryListMode);
         QCOMPARE(f.OldCmdList->count(), 0);
         QCOMPARE(f.STListName->toolTip(), hint);
-        QCOMPARE(f.st.send.FileLineIndex, 1u); // kept
+        QCOMPARE(f.st.send.FileLineIndex, items.isEmpty() ? 0u : 1u); // kept
     }
 
     // The QTimer runs only while a tick can send: in periodic mode, with the port open and a period set. It is off
