@@ -35,9 +35,9 @@ std::uint32_t Crc32(std::string_view data);
 // The value of CRC directive k (0..2 in kCrcDirectives) over `data`, its bytes in sending order.
 Bytes CrcValueBytes(std::size_t k, std::string_view data);
 
-// The bytes a checksum covers, from the text of the line being sent (without the suffix): in ASCII the characters themselves (no "$"
-// escapes); in HEX the pairs at 1-based positions 1, 4, 7, ... that have a character after them, so a lone last
-// digit takes no part. The whole text counts, however long.
+// The bytes a checksum covers, from the text of the line being sent (without the suffix): in ASCII the characters
+// themselves (no "$" escapes); in HEX the pairs at 1-based positions 1, 4, 7, ... that have a character after them, so
+// a lone last digit takes no part. The whole text counts, however long.
 Bytes ChecksumData(std::string_view line, TxMode mode);
 
 // Value of the directive at `position` (0..8) over the checksum data of `line`.

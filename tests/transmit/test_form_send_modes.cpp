@@ -162,14 +162,41 @@ private slots:
         QCOMPARE(fx.form->PeriodTX->text(), QStringLiteral("1234"));
     }
 
+    // A line the closed port refused is still the next one.
     void aConnectInFileModeSendsTheNextLine() {
         FormFixture fx;
         fx.ports.names = {"/dev/ttyUSB0"};
         fx.form->BTRescanClick();
         Load(fx, "A\nB\n");
+        fx.form->SendStart->click();
+        QCOMPARE(fx.dialogs.openPortErrorShown, 1);
         fx.form->SendAsReconn->setChecked(true);
         fx.form->BTConnect->click();
         QCOMPARE(fx.serial.written, std::string("A\r"));
+    }
+
+    // At the end of the list one notice opens; while it is open the device's packets are received and counted but
+    // release nothing. Once it is closed, the next packet opens it again.
+    void aTalkingDeviceOpensOneNoticeAtATime() {
+        FormFixture fx;
+        TForm1& f = Connect(fx);
+        Load(fx, "");
+        f.RBAfterAns->click();
+        fx.dialogs.holdNotices = true;
+        const auto packet = [&] {
+            fx.serial.incoming += "X\r";
+            f.RxTimerTimer(); // reads
+            fx.clock.advance(1);
+            f.RxTimerTimer(); // the silence ends the packet
+        };
+        for (int i = 0; i < 5; ++i)
+            packet();
+        QCOMPARE(fx.dialogs.messages, std::vector<std::string>{"Все команды отправлены"});
+        QCOMPARE(f.st.receive.ReadCount, 5);
+        QCOMPARE(fx.serial.written, std::string());
+        fx.dialogs.openNotices.front()();
+        packet();
+        QCOMPARE(fx.dialogs.messages.size(), std::size_t{2});
     }
 
     // Answers that come while a line still drains release one send, which waits; the others move nothing, so no
