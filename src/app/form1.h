@@ -331,6 +331,7 @@ private:
     void ChooseSendMode(SendMode mode);
     ScheduleInputs SendModeInputs() const;
     void CarryOut(const SendAction& action);
+    void ShowAllCommandsSent();
     void ArmPeriodTimer();
     void RestartCyclicSending();
     void LoadCommandFile();

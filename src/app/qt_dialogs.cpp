@@ -5,6 +5,8 @@
 #include "library/save_form.h"
 #include "serial/open_port_error_form.h"
 
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -40,6 +42,19 @@ bool QtDialogs::askCloseAnyway(const std::string& utf8Text) {
     return box.clickedButton() == close;
 }
 
+void QtDialogs::notice(const std::string& utf8Text, std::function<void()> closed) {
+    auto* box = new QMessageBox(QMessageBox::NoIcon, QStringLiteral("Trelvo"), QString::fromStdString(utf8Text),
+                                QMessageBox::Ok, main_);
+    box->setTextFormat(Qt::PlainText);
+    box->setWindowModality(Qt::NonModal);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    // Every way of closing it (OK, Esc, the close box) finishes it; a box that goes with the main window does not.
+    QObject::connect(box, &QDialog::finished, box, [closed = std::move(closed)] {
+        if (closed) closed();
+    });
+    box->show();
+}
+
 void QtDialogs::showOpenPortError() {
     if (openPortError_) openPortError_->exec();
 }
@@ -57,7 +72,12 @@ void QtDialogs::editCommandHelp() {
 }
 
 std::optional<std::string> QtDialogs::chooseCommandFile() {
-    if (!open_ || open_->exec() != QDialog::Accepted || open_->selectedFiles().isEmpty()) return std::nullopt;
+    if (!open_) return std::nullopt;
+    const int result = open_->exec();
+    // After a typed path and Enter the file-name completion stays on screen, a popup that would take the next click.
+    for (QCompleter* completer : open_->findChildren<QCompleter*>())
+        if (QWidget* popup = completer->popup()) popup->hide();
+    if (result != QDialog::Accepted || open_->selectedFiles().isEmpty()) return std::nullopt;
     return QFile::encodeName(open_->selectedFiles().first()).toStdString();
 }
 

@@ -21,6 +21,7 @@ public:
 
     void message(const std::string& utf8Text) override;
     bool askCloseAnyway(const std::string& utf8Text) override;
+    void notice(const std::string& utf8Text, std::function<void()> closed) override;
     void showOpenPortError() override;
     SaveAnswer askSaveChanges() override;
     SaveAnswer offerSave(const std::function<bool()>& save) override;

@@ -15,6 +15,12 @@ public:
     virtual ~Dialogs() = default;
     // A modal message box with one text; returns when the user closed it.
     virtual void message(const std::string& utf8Text) = 0;
+    // A message box that leaves the main window usable: shown without waiting; `closed` runs once the user has
+    // closed it. A double that does not stand in for it shows a message and closes it at once.
+    virtual void notice(const std::string& utf8Text, std::function<void()> closed) {
+        message(utf8Text);
+        if (closed) closed();
+    }
     // The picture window that asks the user to open the port first.
     virtual void showOpenPortError() = 0;
     // The save prompt at exit. Esc, or closing it any other way than by its buttons, answers Cancel.

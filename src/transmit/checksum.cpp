@@ -2,12 +2,12 @@
 
 namespace trelvo {
 
-Bytes ChecksumData(std::string_view mainStrCmd, TxMode mode) {
-    if (mode == TxMode::Ascii) return Bytes(mainStrCmd);
+Bytes ChecksumData(std::string_view line, TxMode mode) {
+    if (mode == TxMode::Ascii) return Bytes(line);
     Bytes data;
-    data.reserve(mainStrCmd.size() / 3 + 1);
-    for (std::size_t i = 0; i + 1 < mainStrCmd.size(); i += 3)
-        data.push_back(static_cast<char>(PairValue(mainStrCmd, i)));
+    data.reserve(line.size() / 3 + 1);
+    for (std::size_t i = 0; i + 1 < line.size(); i += 3)
+        data.push_back(static_cast<char>(PairValue(line, i)));
     return data;
 }
 
@@ -87,13 +87,13 @@ Bytes CrcValueBytes(std::size_t k, std::string_view data) {
     }
 }
 
-std::uint8_t CalcCsum(std::size_t position, std::string_view mainStrCmd, TxMode mode) {
-    return CsumOver(position, ChecksumData(mainStrCmd, mode));
+std::uint8_t CalcCsum(std::size_t position, std::string_view line, TxMode mode) {
+    return CsumOver(position, ChecksumData(line, mode));
 }
 
-std::optional<std::uint8_t> CalcCsum(std::string_view directive, std::string_view mainStrCmd, TxMode mode) {
+std::optional<std::uint8_t> CalcCsum(std::string_view directive, std::string_view line, TxMode mode) {
     for (std::size_t k = 0; k < kChecksumDirectives.size(); ++k)
-        if (kChecksumDirectives[k] == directive) return CalcCsum(k, mainStrCmd, mode);
+        if (kChecksumDirectives[k] == directive) return CalcCsum(k, line, mode);
     return std::nullopt;
 }
 
@@ -102,9 +102,9 @@ Bytes HexByteText(std::uint8_t value) {
     return Bytes{digits[value >> 4], digits[value & 0x0F]};
 }
 
-Bytes ConvAddStr(std::string_view suffix, std::string_view mainStrCmd, TxMode mode) {
+Bytes ConvAddStr(std::string_view suffix, std::string_view line, TxMode mode) {
     Bytes text(suffix);
-    const Bytes data = ChecksumData(mainStrCmd, mode);
+    const Bytes data = ChecksumData(line, mode);
     for (std::size_t k = 0; k < kChecksumDirectives.size(); ++k) {
         const std::string_view directive = kChecksumDirectives[k];
         std::size_t at = text.find(directive);

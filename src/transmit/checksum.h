@@ -1,5 +1,5 @@
 #pragma once
-// Checksum directives in the suffix: fixed bracketed texts replaced by a checksum of the command line, written in
+// Checksum directives in the suffix: fixed bracketed texts replaced by a checksum of the line being sent, written in
 // upper-case hexadecimal digits: two for the nine 8-bit checksums, four or eight for the CRCs.
 
 #include "common/cp1251.h"
@@ -35,21 +35,21 @@ std::uint32_t Crc32(std::string_view data);
 // The value of CRC directive k (0..2 in kCrcDirectives) over `data`, its bytes in sending order.
 Bytes CrcValueBytes(std::size_t k, std::string_view data);
 
-// The bytes a checksum covers, from the text of `MainStrCmd`: in ASCII the characters themselves (no "$"
-// escapes); in HEX the pairs at 1-based positions 1, 4, 7, ... that have a character after them, so a lone last
-// digit takes no part. The whole text counts, however long.
-Bytes ChecksumData(std::string_view mainStrCmd, TxMode mode);
+// The bytes a checksum covers, from the text of the line being sent (without the suffix): in ASCII the characters
+// themselves (no "$" escapes); in HEX the pairs at 1-based positions 1, 4, 7, ... that have a character after them, so
+// a lone last digit takes no part. The whole text counts, however long.
+Bytes ChecksumData(std::string_view line, TxMode mode);
 
-// Value of the directive at `position` (0..8) over the checksum data of `mainStrCmd`.
-std::uint8_t CalcCsum(std::size_t position, std::string_view mainStrCmd, TxMode mode);
+// Value of the directive at `position` (0..8) over the checksum data of `line`.
+std::uint8_t CalcCsum(std::size_t position, std::string_view line, TxMode mode);
 // The same for a directive given by its exact text; nothing for a text that is not one of them.
-std::optional<std::uint8_t> CalcCsum(std::string_view directive, std::string_view mainStrCmd, TxMode mode);
+std::optional<std::uint8_t> CalcCsum(std::string_view directive, std::string_view line, TxMode mode);
 
 // "0A", "FF": two upper-case digits.
 Bytes HexByteText(std::uint8_t value);
 
 // The suffix with every occurrence of every directive (the nine, then the CRCs) replaced by its value; text around
 // them stays as typed.
-Bytes ConvAddStr(std::string_view suffix, std::string_view mainStrCmd, TxMode mode);
+Bytes ConvAddStr(std::string_view suffix, std::string_view line, TxMode mode);
 
 } // namespace trelvo

@@ -92,12 +92,27 @@ void TForm1::CarryOut(const SendAction& action) {
         SendPortData(MainStrCmd->text());
         return;
     case SendAction::Kind::FileLine:
-        if (const QListWidgetItem* item = OldCmdList->item(static_cast<int>(action.line))) SendPortData(item->text());
+        if (const QListWidgetItem* item = OldCmdList->item(static_cast<int>(action.line))) {
+            const SendStatus status = SendPortData(item->text());
+            // An empty line goes nowhere but is passed; a closed port or a dropped send keeps the line next.
+            if (status == SendStatus::Sent || status == SendStatus::Held || status == SendStatus::EmptyLine)
+                FileLineHanded(st.send, action);
+        }
         return;
     case SendAction::Kind::Notice:
-        svc_.dialogs.message(kAllCommandsSent);
+        ShowAllCommandsSent();
         return;
     }
+}
+
+// The notice leaves the window usable: a device that keeps talking in after-answer mode reaches the end of the list
+// again and again, and the user must still get to "Ручная", Disconnect or the close box. It is never opened from
+// within a receive tick as a modal window either: Qt does not fire a timer again while its own slot still runs, so
+// the receive timer would stop for as long as the window stayed open.
+void TForm1::ShowAllCommandsSent() {
+    if (st.send.NoticeOpen) return;
+    st.send.NoticeOpen = true;
+    svc_.dialogs.notice(kAllCommandsSent, [this] { st.send.NoticeOpen = false; });
 }
 
 void TForm1::ArmPeriodTimer() {
@@ -191,15 +206,14 @@ void TForm1::LoadCommandFile() {
         w->hide();
     STListName->setText(QFile::decodeName(QByteArray::fromStdString(*chosen)));
 
+    // A file that cannot be opened leaves the list empty: whatever it held before is no line of this file.
     const CommandFile file = ReadCommandFile(std::filesystem::path(*chosen));
-    if (file.opened) {
-        QStringList items;
-        items.reserve(static_cast<qsizetype>(file.lines.size()));
-        for (const Bytes& line : file.lines)
-            items << FromCp1251(line);
-        OldCmdList->clear();
-        OldCmdList->addItems(items);
-    }
+    QStringList items;
+    items.reserve(static_cast<qsizetype>(file.lines.size()));
+    for (const Bytes& line : file.lines)
+        items << FromCp1251(line);
+    OldCmdList->clear();
+    OldCmdList->addItems(items);
     if (!file.error.empty())
         svc_.dialogs.message(file.error);
     else if (file.full)

@@ -6,32 +6,34 @@
 #include "transmit/checksum.h"
 #include "transmit/transmission.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QCheckBox>
-#include <QComboBox>
 
 namespace trelvo {
 
-TxMode TForm1::Mode() const { return RBHEX->isChecked() ? TxMode::Hex : TxMode::Ascii; }
+TxMode TForm1::Mode() const {
+    return RBHEX->isChecked() ? TxMode::Hex : TxMode::Ascii;
+}
 
 SendContext TForm1::TransmitContext() {
-    return SendContext{st.transmit,
-                       st.port.PortOpen,
-                       svc_.serial,
-                       svc_.clock,
-                       svc_.dialogs,
-                       SendInputs{ToCp1251(AddStrCmd->text()), ToCp1251(MainStrCmd->text()), Mode(),
-                                  VisTime->isChecked(), ToCp1251(FiltrLog->text())},
-                       st.history,
-                       placement_,
-                       st.counters,
-                       [this] {
-                           if (st.send.HistoryListMode) ReadOldCmd();
-                       }};
+    return SendContext{
+        st.transmit,
+        st.port.PortOpen,
+        svc_.serial,
+        svc_.clock,
+        svc_.dialogs,
+        SendInputs{ToCp1251(AddStrCmd->text()), Mode(), VisTime->isChecked(), ToCp1251(FiltrLog->text())},
+        st.history,
+        placement_,
+        st.counters,
+        [this] {
+            if (st.send.HistoryListMode) ReadOldCmd();
+        }};
 }
 
 void TForm1::ShowTransmitCounters() {
@@ -60,8 +62,12 @@ void TForm1::ButtonSendClick() {
     if (SendPortData(MainStrCmd->text()) == SendStatus::Draining)
         svc_.dialogs.message("Порт ещё передаёт предыдущие строки, эта строка не отправлена.");
 }
-void TForm1::RBASCIIClick() { AddStrCmd->setText(FromCp1251(DefaultSuffix(TxMode::Ascii))); }
-void TForm1::RBHEXClick() { AddStrCmd->setText(FromCp1251(DefaultSuffix(TxMode::Hex))); }
+void TForm1::RBASCIIClick() {
+    AddStrCmd->setText(FromCp1251(DefaultSuffix(TxMode::Ascii)));
+}
+void TForm1::RBHEXClick() {
+    AddStrCmd->setText(FromCp1251(DefaultSuffix(TxMode::Hex)));
+}
 
 namespace {
 // A list box takes an item over only when the user has selected one. Qt makes the first item current when a list
@@ -93,14 +99,21 @@ void PickFromList(QListWidget* list, int key, QLineEdit* field) {
 
 } // namespace
 
-void TForm1::ShowDirectiveList() { ShowPicker(LBTail); }
-void TForm1::LBTailKeyPress(int key) { PickFromList(LBTail, key, AddStrCmd); }
+void TForm1::ShowDirectiveList() {
+    ShowPicker(LBTail);
+}
+void TForm1::LBTailKeyPress(int key) {
+    PickFromList(LBTail, key, AddStrCmd);
+}
 
+// While a command file is loaded the shared list holds its lines, which the file modes send: only the quick list
+// is refilled then.
 void TForm1::ReadOldCmd() {
-    OldCmdList->clear();
+    const bool shared = !st.send.FileMode;
+    if (shared) OldCmdList->clear();
     FastOldCmd->clear();
     for (const Bytes& item : HistoryItems(st.history)) {
-        OldCmdList->addItem(FromCp1251(item));
+        if (shared) OldCmdList->addItem(FromCp1251(item));
         FastOldCmd->addItem(FromCp1251(item));
     }
 }
@@ -110,7 +123,9 @@ void TForm1::ShowQuickHistory() {
     ShowPicker(FastOldCmd);
 }
 
-void TForm1::FastOldCmdKeyPress(int key) { PickFromList(FastOldCmd, key, MainStrCmd); }
+void TForm1::FastOldCmdKeyPress(int key) {
+    PickFromList(FastOldCmd, key, MainStrCmd);
+}
 
 // The history view of the shared list. The button is never shown, but its toggle works.
 void TForm1::OldCommandsBTClick() {

@@ -8,10 +8,11 @@ namespace {
 
 using Kind = SendAction::Kind;
 
-// The file line at FileLineIndex, moving the index on; nothing when the index stands at or beyond the end.
-std::optional<SendAction> NextFileLine(SendModeState& state, std::size_t lines) {
+// The file line at FileLineIndex; nothing when the index stands at or beyond the end. The index moves on only
+// once the line has been handed to the port (FileLineHanded).
+std::optional<SendAction> NextFileLine(const SendModeState& state, std::size_t lines) {
     if (state.FileLineIndex >= lines) return std::nullopt;
-    return SendAction{Kind::FileLine, state.FileLineIndex++};
+    return SendAction{Kind::FileLine, state.FileLineIndex};
 }
 
 } // namespace
@@ -76,7 +77,7 @@ std::optional<std::int64_t> PeriodTimerWait(const SendModeState& state, SendMode
 }
 
 SendAction CheckSendDataAftAnswer(SendModeState& state, const ScheduleInputs& in, std::uint32_t waiting) {
-    if (in.mode != SendMode::AfterAnswer || waiting > 0 || in.sendBusy) return {};
+    if (in.mode != SendMode::AfterAnswer || waiting > 0 || in.sendBusy || state.NoticeOpen) return {};
     if (!state.FileMode) return {Kind::MainStrCmd};
     // An index beyond the end (the list was replaced by a shorter one) neither sends nor rewinds.
     if (state.FileLineIndex == in.lines) {
@@ -95,6 +96,10 @@ SendAction StartSendCommands(SendModeState& state, const ScheduleInputs& in) {
     }
     if (in.mode == SendMode::Period) EnablePeriodTimer(state);
     return {};
+}
+
+void FileLineHanded(SendModeState& state, const SendAction& action) {
+    if (action.kind == Kind::FileLine && state.FileLineIndex == action.line) state.FileLineIndex = action.line + 1;
 }
 
 } // namespace trelvo

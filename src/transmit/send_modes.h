@@ -28,6 +28,8 @@ struct SendModeState {
     // the first tick sends at once.
     std::int64_t LastPeriodSendMs = 0;
     bool PeriodTimerOn = false; // `TimerPeriod` enabled
+    // "Все команды отправлены" is on screen. One at most: packets that arrive meanwhile release nothing.
+    bool NoticeOpen = false;
 };
 
 // What the mode buttons enable.
@@ -61,7 +63,7 @@ struct SendAction {
     enum class Kind {
         None,
         MainStrCmd, // send the text of `MainStrCmd`
-        FileLine,   // send the item `line` of `OldCmdList`
+        FileLine,   // send the item `line` of `OldCmdList`, then `FileLineHanded` if the port took it
         Notice,     // show "Все команды отправлены"
     };
     Kind kind = Kind::None;
@@ -92,11 +94,16 @@ SendAction PeriodTimerTick(SendModeState& state, const ScheduleInputs& in, std::
 std::optional<std::int64_t> PeriodTimerWait(const SendModeState& state, SendMode mode,
                                             std::optional<std::int32_t> periodMs, bool portOpen, std::int64_t nowMs);
 
-// A rendered packet arrived with `waiting` bytes still in the port: in after-answer mode it releases the next send.
+// A rendered packet arrived with `waiting` bytes still in the port: in after-answer mode it releases the next send,
+// unless the notice is open.
 SendAction CheckSendDataAftAnswer(SendModeState& state, const ScheduleInputs& in, std::uint32_t waiting);
 
 // "Отправить из файла", and a connect in file mode: the next file line by hand or after answers, the period timer
 // in periodic mode.
 SendAction StartSendCommands(SendModeState& state, const ScheduleInputs& in);
+
+// The file line of `action` was handed to the port (sent, or held until the port has written earlier bytes): the
+// next step takes the line after it. A line refused (port closed, send dropped) stays next.
+void FileLineHanded(SendModeState& state, const SendAction& action);
 
 } // namespace trelvo

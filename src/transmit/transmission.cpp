@@ -65,7 +65,7 @@ SendOutcome Transmit(const Bytes& line, const SendInputs& in, SendContext& ctx) 
     outcome.historyChanged = UpdateHistory(ctx.history, line);
     if (outcome.historyChanged && ctx.historyChanged) ctx.historyChanged();
 
-    const Bytes suffix = ConvAddStr(in.suffix, in.mainStrCmd, in.mode);
+    const Bytes suffix = ConvAddStr(in.suffix, line, in.mode);
     const EncodedCmd cmd = EncodeCmdStr(line, suffix, in.mode);
 
     // The stamp belongs to the moment before the write.

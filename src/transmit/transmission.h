@@ -12,10 +12,10 @@
 #include "common/cp1251.h"
 #include "common/dialogs.h"
 #include "common/entry_rule.h"
+#include "common/transfer_counters.h"
 #include "serial/serial_device.h"
 #include "transmit/encoding.h"
 #include "transmit/history.h"
-#include "common/transfer_counters.h"
 
 #include <cstdint>
 #include <functional>
@@ -25,8 +25,7 @@ namespace trelvo {
 
 // What the window's controls hold at the moment of the call.
 struct SendInputs {
-    Bytes suffix;     // `AddStrCmd`, before directive expansion
-    Bytes mainStrCmd; // `MainStrCmd`: the checksums are taken over this, whatever line is sent
+    Bytes suffix; // `AddStrCmd`, before directive expansion; its checksums are taken over the line being sent
     TxMode mode = TxMode::Ascii;
     bool visTime = false; // `VisTime`
     Bytes filter;         // `FiltrLog`

@@ -78,6 +78,32 @@ TEST_F(SendModesE2E, AThreeLineFileSentByHand) {
     EXPECT_EQ(dialogs.messages.back(), "Все команды отправлены");
 }
 
+// A device that keeps talking once the list is done: one notice, and while it is open every packet is still read
+// and counted (however the notice is shown: as a modal window, the test looks from within its event loop), and
+// none releases a send.
+TEST_F(SendModesE2E, ATalkingDeviceIsReadWhileTheNoticeIsOpen) {
+    while (form->st.receive.RxTimeOutMs > 0) // every pause ends a packet
+        form->TimeOutRxClick(false);
+    QFile(QStringLiteral("empty.txt")).open(QIODevice::WriteOnly);
+    dialogs.fileAnswers.push_back(std::string("empty.txt"));
+    form->ButtonReadFile->click();
+    form->RBAfterAns->click();
+    dialogs.holdNotices = true;
+    std::int64_t before = -1, after = -1;
+    const auto whileOpen = [&] {
+        before = form->st.counters.RxBytes;
+        test::RunUntil([] { return false; }, 300);
+        after = form->st.counters.RxBytes;
+    };
+    dialogs.whileMessage = whileOpen;
+    vdev->startStream("X\r", 200, true);
+    ASSERT_TRUE(test::RunUntil([&] { return !dialogs.messages.empty(); }));
+    if (after < 0) whileOpen();
+    EXPECT_GE(after - before, 20); // about 60 bytes come in 300 ms
+    EXPECT_EQ(dialogs.messages, std::vector<std::string>{"Все команды отправлены"});
+    EXPECT_EQ(vdev->received(), "");
+}
+
 } // namespace
 } // namespace trelvo
 

@@ -22,7 +22,20 @@ public:
     int helpEditorShown = 0;
     std::function<void()> helpEditor; // what the user does while the help editor is open
 
-    void message(const std::string& text) override { messages.push_back(text); }
+    std::function<void()> whileMessage; // what happens while a modal message box is open
+    bool holdNotices = false;           // notices stay open until the test runs their `closed`
+    std::vector<std::function<void()>> openNotices;
+    void notice(const std::string& text, std::function<void()> closed) override {
+        messages.push_back(text);
+        if (holdNotices)
+            openNotices.push_back(std::move(closed));
+        else if (closed)
+            closed();
+    }
+    void message(const std::string& text) override {
+        messages.push_back(text);
+        if (whileMessage) whileMessage();
+    }
     void showOpenPortError() override {
         ++openPortErrorShown;
         if (whileOpenPortError) whileOpenPortError();

@@ -45,10 +45,10 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("three lines") << "" << QByteArray("A\nB\r\nC") << QStringList{"A", "B", "C"} << "";
         QTest::newRow("500 lines") << "" << QByteArray("X\n").repeated(500) << QStringList(500, "X") << "Большой файл";
-        // Not opened: the list keeps what it held.
-        QTest::newRow("missing") << "missing.txt" << QByteArray() << QStringList{"old"}
+        // Not opened: the list is empty, nothing of what it held is sent as a file line.
+        QTest::newRow("missing") << "missing.txt" << QByteArray() << QStringList{}
                                  << "missing.txt: No such file or directory";
-        QTest::newRow("directory") << "." << QByteArray() << QStringList{"old"} << ".: это каталог, а не файл";
+        QTest::newRow("directory") << "." << QByteArray() << QStringList{} << ".: это каталог, а не файл";
     }
     void loadAndLeaveACommandFile() {
         QFETCH(QString, name);
@@ -58,6 +58,7 @@ private slots:
         FormFixture fx;
         TForm1& f = Connect(fx);
         f.OldCmdList->addItem(QStringLiteral("old"));
+        f.SendPortData(QStringLiteral("sent")); // a history entry
         f.RBAfterAns->click();
         const QString hint = f.STListName->toolTip();
         f.ButtonReadFile->click(); // cancelled: nothing changes
@@ -71,6 +72,9 @@ private slots:
         QCOMPARE(f.STListName->width(), 552);
         QVERIFY(f.STListName->toolTip().isEmpty());
         QVERIFY(f.CiklSend->isEnabled());
+        f.ShowQuickHistory(); // the quick history leaves the file's lines alone
+        QCOMPARE(Items(f.OldCmdList), items);
+        QCOMPARE(Items(f.FastOldCmd), QStringList{"sent"});
         QCOMPARE(fx.dialogs.messages,
                  message.isEmpty() ? std::vector<std::string>{} : std::vector<std::string>{message.toStdString()});
 
@@ -80,7 +84,7 @@ private slots:
         QVERIFY(f.st.send.HistoryListMode);
         QCOMPARE(f.OldCmdList->count(), 0);
         QCOMPARE(f.STListName->toolTip(), hint);
-        QCOMPARE(f.st.send.FileLineIndex, 1u); // kept
+        QCOMPARE(f.st.send.FileLineIndex, items.isEmpty() ? 0u : 1u); // kept
     }
 
     // The QTimer runs only while a tick can send: in periodic mode, with the port open and a period set. It is off
@@ -158,14 +162,41 @@ private slots:
         QCOMPARE(fx.form->PeriodTX->text(), QStringLiteral("1234"));
     }
 
+    // A line the closed port refused is still the next one.
     void aConnectInFileModeSendsTheNextLine() {
         FormFixture fx;
         fx.ports.names = {"/dev/ttyUSB0"};
         fx.form->BTRescanClick();
         Load(fx, "A\nB\n");
+        fx.form->SendStart->click();
+        QCOMPARE(fx.dialogs.openPortErrorShown, 1);
         fx.form->SendAsReconn->setChecked(true);
         fx.form->BTConnect->click();
         QCOMPARE(fx.serial.written, std::string("A\r"));
+    }
+
+    // At the end of the list one notice opens; while it is open the device's packets are received and counted but
+    // release nothing. Once it is closed, the next packet opens it again.
+    void aTalkingDeviceOpensOneNoticeAtATime() {
+        FormFixture fx;
+        TForm1& f = Connect(fx);
+        Load(fx, "");
+        f.RBAfterAns->click();
+        fx.dialogs.holdNotices = true;
+        const auto packet = [&] {
+            fx.serial.incoming += "X\r";
+            f.RxTimerTimer(); // reads
+            fx.clock.advance(1);
+            f.RxTimerTimer(); // the silence ends the packet
+        };
+        for (int i = 0; i < 5; ++i)
+            packet();
+        QCOMPARE(fx.dialogs.messages, std::vector<std::string>{"Все команды отправлены"});
+        QCOMPARE(f.st.receive.ReadCount, 5);
+        QCOMPARE(fx.serial.written, std::string());
+        fx.dialogs.openNotices.front()();
+        packet();
+        QCOMPARE(fx.dialogs.messages.size(), std::size_t{2});
     }
 
     // Answers that come while a line still drains release one send, which waits; the others move nothing, so no

@@ -84,8 +84,9 @@ private slots:
         QTest::newRow("keypad Enter") << WireCase{Trigger::KeypadEnter, false, "AT", "$0D", "AT\r"};
         QTest::newRow("code page 1251") << WireCase{Trigger::Enter, false, Cp("\xC6\xF3\xEA"), "$0D", "\xC6\xF3\xEA\r"};
         QTest::newRow("hex suffix after a blank") << WireCase{Trigger::Button, true, "01 02", " 03", "\x01\x02\x03"};
-        QTest::newRow("checksum over the command line, other line sent")
-            << WireCase{Trigger::Direct, false, "abc", "$[SUM_8(0..n)]", "xyz&", "xyz"};
+        // A line from elsewhere (a file, a command button, a list entry) carries the checksum of its own text.
+        QTest::newRow("checksum over the line sent, not the command line")
+            << WireCase{Trigger::Direct, false, "abc", "$[SUM_8(0..n)]", "xyzk", "xyz"};
     }
     void bytesHandedToThePort() {
         QFETCH(WireCase, c);

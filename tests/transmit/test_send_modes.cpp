@@ -30,9 +30,11 @@ TEST(SendModes, ModeButtonsEnable) {
 //   t<ms>  the clock moves on by ms, then a period tick with the port open; x<ms> the same with the port closed;
 //   b<ms>  the same while a send is still running
 //   a      a packet released with nothing waiting; w with bytes waiting; B while a send is still running
-//   s      "Отправить из файла";  m<M|A|S|P> a mode button;  c<0|1> `CiklSend` changed;  n<k> the list now has k items
+//   s      "Отправить из файла"; S the same, its line refused by the closed port;  o / O the notice opens / closes
+//   m<M|A|S|P> a mode button;  c<0|1> `CiklSend` changed;  n<k> the list now has k items
 //   f      "Назад": file mode ends
-// Actions: "-" nothing, "M" the command line, "1".."9" that file line, "!" the notice "Все команды отправлены".
+// Actions: "-" nothing, "M" the command line, "1".."9" that file line (handed to the port unless refused), "!" the
+// notice "Все команды отправлены".
 // Checks: ?i<k> FileLineIndex is k; ?on / ?off the period timer; ?T / ?F PeriodTicked.
 struct Scenario {
     const char* name;
@@ -100,7 +102,12 @@ TEST_P(SendModeScenario, Steps) {
             got = CheckSendDataAftAnswer(s, in, step[0] == 'w' ? 5 : 0);
             break;
         case 's':
+        case 'S':
             got = StartSendCommands(s, in);
+            break;
+        case 'o':
+        case 'O':
+            s.NoticeOpen = step[0] == 'o';
             break;
         case 'm':
             in.mode = ModeOf(arg[0]);
@@ -128,6 +135,7 @@ TEST_P(SendModeScenario, Steps) {
         default:
             FAIL() << "unknown step " << step;
         }
+        if (step[0] != 'S') FileLineHanded(s, got);
         if (!expected.empty()) {
             EXPECT_EQ(Show(got), expected) << step << " in " << sc.steps;
         }
@@ -156,6 +164,7 @@ INSTANTIATE_TEST_SUITE_P(
         // By hand: one line per press; the press after the last shows the notice and rewinds.
         Scenario{"ByHand", kM, true, 2, false, "1000", "s=1 s=2 s=! ?i0 s=1"},
         Scenario{"EmptyFile", kM, true, 0, false, "1000", "s=! ?i0"},
+        Scenario{"RefusedLineStaysNext", kM, true, 2, false, "1000", "S=1 ?i0 s=1 ?i1 s=2"},
         Scenario{"ModeChangeKeepsTheIndex", kM, true, 5, false, "1000", "s=1 s=2 s=3 mP ?i3 t0=4"},
         // After each answer: any packet with nothing waiting releases one send.
         Scenario{"AfterAnswerCommandLine", kA, false, 0, false, "1000", "a=M a=M w=- a=M"},
@@ -164,7 +173,8 @@ INSTANTIATE_TEST_SUITE_P(
         Scenario{"AfterAnswerFileCyclic", kA, true, 2, true, "1000", "a=1 a=2 a=1 a=2"},
         Scenario{"PeriodTickedSuppressesTheNotice", kP, true, 2, false, "1000", "mA ?T a=1 a=2 a=- ?i0 a=1"},
         Scenario{"AfterAnswerIndexBeyondTheEnd", kA, true, 3, false, "1000", "a=1 a=2 n1 a=- ?i2 a=- s=! ?i0"},
-        Scenario{"AfterAnswerWhileBusy", kA, true, 2, false, "1000", "B=- ?i0 a=1"}),
+        Scenario{"AfterAnswerWhileBusy", kA, true, 2, false, "1000", "B=- ?i0 a=1"},
+        Scenario{"NothingReleasedWhileTheNoticeIsOpen", kA, true, 1, false, "1000", "a=1 a=! o a=- a=- ?i0 O a=1"}),
     [](const testing::TestParamInfo<Scenario>& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -43,7 +43,7 @@ protected:
     test::RecordingDialogs dialogs;
     SendState state;
     bool portOpen = true;
-    SendInputs inputs{"$0D", "", TxMode::Ascii, false, ""};
+    SendInputs inputs{"$0D", TxMode::Ascii, false, ""};
     CmdHistory history;
     RecordingSink sink;
     TransferCounters counters;
@@ -54,7 +54,6 @@ struct WireRow {
     TxMode mode;
     Bytes line;
     Bytes suffix;
-    Bytes mainStrCmd; // empty: the line itself stands in `MainStrCmd`
     Bytes wire;
     Bytes echo;
 };
@@ -65,7 +64,6 @@ TEST_P(SendWireTable, BytesOnTheLineAndEcho) {
     const WireRow& r = GetParam();
     inputs.mode = r.mode;
     inputs.suffix = r.suffix;
-    inputs.mainStrCmd = r.mainStrCmd.empty() ? r.line : r.mainStrCmd;
     const SendOutcome out = Send(r.line);
     EXPECT_EQ(out.status, SendStatus::Sent);
     ASSERT_EQ(port.writes.size(), 1u);
@@ -77,22 +75,20 @@ TEST_P(SendWireTable, BytesOnTheLineAndEcho) {
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, SendWireTable,
-    testing::Values(WireRow{"ascii_cr", TxMode::Ascii, "AT", "$0D", "", "AT\r", "AT\r"},
-                    WireRow{"checksum_as_text", TxMode::Ascii, "abc", "*[XOR_8 (0..n)]$0D", "", "abc*60\r", "abc*60\r"},
-                    WireRow{"checksum_as_byte", TxMode::Ascii, "abc", "$[SUM_8(0..n)]", "", "abc\x26", "abc\x26"},
-                    WireRow{"hex_checksum", TxMode::Hex, "01 02 03", " [SUM_8(0..n)]", "", "\x01\x02\x03\x06",
+    testing::Values(WireRow{"ascii_cr", TxMode::Ascii, "AT", "$0D", "AT\r", "AT\r"},
+                    WireRow{"checksum_as_text", TxMode::Ascii, "abc", "*[XOR_8 (0..n)]$0D", "abc*60\r", "abc*60\r"},
+                    WireRow{"checksum_as_byte", TxMode::Ascii, "abc", "$[SUM_8(0..n)]", "abc\x26", "abc\x26"},
+                    WireRow{"hex_checksum", TxMode::Hex, "01 02 03", " [SUM_8(0..n)]", "\x01\x02\x03\x06",
                             "01 02 03 06"},
-                    WireRow{"hint_look_alike", TxMode::Ascii, "abc", "*[XOR_8(1..n)]$0D$0A", "",
-                            "abc*[XOR_8(1..n)]\r\n", "abc*[XOR_8(1..n)]\r\n"},
-                    // The checksum belongs to what stands in the command-line field, not to the line sent.
-                    WireRow{"checksum_over_field", TxMode::Ascii, "xyz", "$[SUM_8(0..n)]", "abc", "xyz\x26", "xyz\x26"},
+                    WireRow{"hint_look_alike", TxMode::Ascii, "abc", "*[XOR_8(1..n)]$0D$0A", "abc*[XOR_8(1..n)]\r\n",
+                            "abc*[XOR_8(1..n)]\r\n"},
                     // NUL is shown as in received entries; other control bytes stay.
-                    WireRow{"echo_nul_shown", TxMode::Ascii, "A", "$00$07B$00", "",
+                    WireRow{"echo_nul_shown", TxMode::Ascii, "A", "$00$07B$00",
                             "A\0\x07"
                             "B\0"s,
                             "A<NULL>\x07"
                             "B<NULL>"},
-                    WireRow{"echo_keeps_crlf", TxMode::Ascii, "A", "$0D$0AB", "", "A\r\nB", "A\r\nB"}),
+                    WireRow{"echo_keeps_crlf", TxMode::Ascii, "A", "$0D$0AB", "A\r\nB", "A\r\nB"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SendPortDataTest, CountersAndCaptionsInSixtyFourBits) {
