@@ -5,29 +5,33 @@
 # and that of the feeder and socat, whose fixed load shows whether the host was in one of its slow spells. Taking
 # the programs in turn, round after round, puts them through the same spells. --flood has Trelvo's virtual device
 # (build/tools/trelvo-vdev) write the lines as fast as each program takes them, and prints the rate taken in.
+# --socat is the same flood through a socat pair: the feeder writes 64 KB blocks of the lines into one end as fast
+# as they are taken, and socat relays them in the pieces it reads, as a network bridge or a virtual pair would.
+# The program "cat" (reading the terminal into /dev/null) gives the chain's own ceiling in that mode.
 #
 #     bash scripts/setup --peers   # adds xdotool, socat, GTKTerm, CuteCom, gcc, python3
 #     bash bench/peers/side-by-side.sh [--rounds 5] [--seconds 10] [--idle | --flood]
-#                                      [--programs "gtkterm cutecom trelvo"]
+#                                      [--socat] [--programs "cat gtkterm cutecom trelvo"]
 #
 # Needs a build (build/src/app/trelvo). Trelvo runs in a temporary directory with its defaults; the peers with
 # their defaults (their settings go to a temporary XDG_CONFIG_HOME). pty_shim.c lets the peers use a
 # pseudo-terminal as a serial port.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
-rounds=5 seconds=10 idle="" flood="" programs="gtkterm cutecom trelvo"
+rounds=5 seconds=10 idle="" flood="" socat="" programs="gtkterm cutecom trelvo"
 while (($#)); do
     case "$1" in
         --rounds) rounds="$2"; shift 2 ;;
         --seconds) seconds="$2"; shift 2 ;;
         --idle) idle=1; shift ;;
         --flood) flood=1; shift ;;
+        --socat) flood=1 socat=1; shift ;;
         --programs) programs="$2"; shift 2 ;;
         *) echo "unknown option $1" >&2; exit 2 ;;
     esac
 done
 far_end=(socat python3)
-[[ -n $flood ]] && far_end=("$root/build/tools/trelvo-vdev")
+[[ -n $flood && -z $socat ]] && far_end=("$root/build/tools/trelvo-vdev")
 for tool in Xvfb xdotool cc "${far_end[@]}" $programs; do
     [[ $tool == trelvo ]] && tool="$root/build/src/app/trelvo"
     command -v "$tool" >/dev/null || { echo "side-by-side: $tool is missing (bash scripts/setup --peers; a build)" >&2; exit 1; }
@@ -60,6 +64,17 @@ while True:
         print('feeder: a second behind - the program does not take the bytes', file=sys.stderr)
         warned = True
 PY
+cat > "$work/flood.py" <<'PY'
+import os, sys
+fd = os.open(sys.argv[1], os.O_WRONLY | os.O_NOCTTY)
+with open(sys.argv[2], 'rb') as f:
+    block = f.read()
+while True:
+    try:
+        os.write(fd, block)
+    except OSError:
+        sys.exit(0)
+PY
 for ((i = 0; i < 1024; ++i)); do printf '0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz\r\n'; done > "$work/lines.txt"
 sleep 1
 
@@ -77,7 +92,7 @@ one() {
     local prog=$1 dir app feeder win box
     dir="$(mktemp -d "$work/run.XXXX")"
     # The far end: socat's second terminal for the feeder, or the virtual device writing at full speed.
-    if [[ -n $flood ]]; then
+    if [[ -n $flood && -z $socat ]]; then
         "$root/build/tools/trelvo-vdev" --link "$dir/ttyA" --stream "$work/lines.txt" --rate 0 --loop >/dev/null 2>&1 &
     else
         socat pty,raw,echo=0,link="$dir/ttyA" pty,raw,echo=0,link="$dir/ttyB" &
@@ -86,6 +101,9 @@ one() {
     sleep 0.5
     local port; port="$(readlink -f "$dir/ttyA")"
     case $prog in
+        cat)
+            cat "$port" >/dev/null &
+            app=$! ;;
         gtkterm)
             XDG_CONFIG_HOME="$dir/config" LD_PRELOAD="$work/pty_shim.so" gtkterm -p "$port" -s 115200 >/dev/null 2>&1 &
             app=$!
@@ -119,7 +137,9 @@ one() {
             xdotool mousemove --window "$win" 30 12 click 1 # Connect
             sleep 1 ;;
     esac
-    if [[ -n $idle$flood ]]; then sleep 100000 & else python3 "$work/feeder.py" "$dir/ttyB" 11520 "$work/lines.txt" & fi
+    if [[ -n $socat ]]; then
+        python3 "$work/flood.py" "$dir/ttyB" "$work/lines.txt" &
+    elif [[ -n $idle$flood ]]; then sleep 100000 & else python3 "$work/feeder.py" "$dir/ttyB" 11520 "$work/lines.txt" & fi
     feeder=$!
     sleep 3
     local c0 f0 t0 c1 f1 t1
@@ -141,6 +161,7 @@ one() {
 what="paced 11520 B/s of 64-byte lines"
 [[ -n $idle ]] && what="idle, port open"
 [[ -n $flood ]] && what="flood of 64-byte lines, as fast as taken"
+[[ -n $socat ]] && what="flood of 64-byte lines through a socat pair, as fast as taken"
 echo "$what, $seconds s per run, $rounds rounds"
 for ((r = 1; r <= rounds; ++r)); do
     for prog in $programs; do one "$prog"; done
