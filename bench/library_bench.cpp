@@ -3,6 +3,7 @@
 // Prints medians and spreads; asserts nothing.
 //
 //   trelvo-bench-library [--runs N]
+//   trelvo-bench-library --write-full-library DIR   (writes the full library and history into DIR and ends)
 //
 // Runs in temporary directories, on the offscreen platform unless QT_QPA_PLATFORM says otherwise.
 
@@ -118,8 +119,15 @@ void StartUpFigures(int runs) {
 
 int main(int argc, char** argv) {
     int runs = 10;
-    for (int i = 1; i + 1 < argc; ++i)
+    for (int i = 1; i + 1 < argc; ++i) {
         if (std::strcmp(argv[i], "--runs") == 0) runs = std::max(1, std::atoi(argv[i + 1]));
+        // For measurements from outside (the peer comparison): a full library and history in DIR, nothing else.
+        if (std::strcmp(argv[i], "--write-full-library") == 0) {
+            CmdStore full;
+            FillLibrary(full);
+            return bench::WriteFullLibrary(QString::fromLocal8Bit(argv[i + 1]), full, FullHistoryFile()) ? 0 : 1;
+        }
+    }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ApplyApplicationLook(app);
