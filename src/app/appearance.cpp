@@ -1,6 +1,9 @@
 #include "app/appearance.h"
 
 #include <QApplication>
+#include <QHelpEvent>
+#include <QTextDocument>
+#include <QToolTip>
 #include <QStyle>
 #include <QPalette>
 #include <QProxyStyle>
@@ -41,6 +44,32 @@ void SetTextColor(QWidget* w, const QColor& c) {
 }
 
 QColor TextColor(const QWidget* w) { return w->palette().color(QPalette::Text); }
+
+namespace {
+
+class PlainToolTip final : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::ToolTip) return false;
+        auto* w = static_cast<QWidget*>(watched);
+        const QString text = w->toolTip();
+        if (text.isEmpty()) {
+            QToolTip::hideText();
+            event->ignore();
+        } else {
+            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(),
+                               Qt::convertFromPlainText(text, Qt::WhiteSpacePre), w);
+        }
+        return true;
+    }
+};
+
+} // namespace
+
+void ShowToolTipAsPlainText(QWidget* w) {
+    static PlainToolTip* const filter = new PlainToolTip; // one for the program's life, shared by every widget
+    w->installEventFilter(filter);
+}
 
 namespace {
 

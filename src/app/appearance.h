@@ -37,6 +37,10 @@ QColor TextColor(const QWidget* w);
 // A narrow drop-down whose text may use part of the arrow's margin, so that six digits fit a 59-pixel box.
 void UseNarrowDropDownStyle(QWidget* dropDown);
 
+// The widget's tool tip is shown as the plain text it holds: a command line such as "<b>" would otherwise be
+// taken for markup. The toolTip property keeps the text itself, for screen readers and tests.
+void ShowToolTipAsPlainText(QWidget* w);
+
 // Moves a window so that it stands in the middle of its screen's free area.
 void CenterOnScreen(QWidget* window);
 

@@ -328,6 +328,8 @@ void TForm1::BuildCommandGrid() {
         e->setObjectName(QStringLiteral("Edit%1").arg(n));
         e->setMaxLength(50);
         e->hide();
+        ShowToolTipAsPlainText(b); // their tips are the user's command lines and names
+        ShowToolTipAsPlainText(e);
         CmdButtons[static_cast<std::size_t>(n)] = b;
         CmdEdits[static_cast<std::size_t>(n)] = e;
     }

@@ -1,5 +1,7 @@
 #include "transmit/send_file_progress.h"
 
+#include "app/appearance.h"
+
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -22,6 +24,7 @@ TSendFileProgress::TSendFileProgress(QWidget* parent) : QDialog(parent, Qt::Dial
     setModal(false);
     setFixedSize(360, 132);
     STFileName = Label(this, "STFileName", QRect(10, 8, 340, 17));
+    ShowToolTipAsPlainText(STFileName); // the file's name, whatever it holds
     Progress = new QProgressBar(this);
     Progress->setObjectName(QStringLiteral("Progress"));
     Progress->setGeometry(10, 30, 340, 20);

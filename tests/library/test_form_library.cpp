@@ -2,6 +2,10 @@
 
 #include "support/form_fixture.h"
 
+#include <QHelpEvent>
+#include <QTextDocument>
+#include <QToolTip>
+
 using namespace trelvo;
 using namespace trelvo::test;
 
@@ -46,6 +50,14 @@ private slots:
         QCOMPARE(f.GetCmdName(1, 1), longName);
         QCOMPARE(f.GetCmdLine(1, 1), longLine);
         QCOMPARE(fx.dialogs.messages.size(), std::size_t{0});
+        // a hint shows the text it holds, never markup
+        f.SetCmdLine(1, 2, "<b>x</b>  y");
+        f.ReadListCmd(1);
+        QHelpEvent tip(QEvent::ToolTip, QPoint(5, 5), f.CmdButtons[2]->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(f.CmdButtons[2], &tip);
+        QTextDocument shown;
+        shown.setHtml(QToolTip::text());
+        QCOMPARE(shown.toPlainText(), QStringLiteral("<b>x</b>  y"));
     }
 
     void listsAreChosenPagedAndNamed() {
