@@ -6,7 +6,8 @@
 // paint of the main window, with a full command library and history in its working directory, and the memory then.
 //
 //   trelvo-bench-receive [--seconds N] [--latency-packets K] [--idle-seconds S] [--modes ascii,hex]
-//                        [--paced-seconds S] [--paced-rate BYTES_PER_S]
+//                        [--paced-seconds S] [--paced-rate BYTES_PER_S] [--stamped]
+//                        (--stamped: the paced stream a second time, with time stamps and the log file recording)
 //                        [--trace-slow MS]   (names every event that takes longer than MS to handle)
 
 #include "app/appearance.h"
@@ -21,6 +22,7 @@
 #include "tools/virtual_device.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QEventLoop>
@@ -60,6 +62,7 @@ struct Options {
     double idleSeconds = 5;
     double pacedSeconds = 10;
     double pacedRate = 11520; // 115200 baud, 8N1
+    bool stamped = false;     // the paced stream again with "TIME +" ticked and the log file recording
     double traceSlowMs = 0;
     int buffersPerTick = 0; // 0: the window's own bound
     bool ascii = true;
@@ -405,6 +408,13 @@ public:
                 housekeeping_.ticks() / s};
     }
 
+    // Time stamps on the entries and the log file recording (into the working directory), or neither.
+    void setStamped(bool on) {
+        form_.VisTime->setChecked(on);
+        if (recording_ != on) form_.StartLogClick(); // the button starts and pauses recording in turn
+        recording_ = on;
+    }
+
     // 64-byte text lines written whole by a feeder thread at `bytesPerSecond`, time-out 0, ASCII.
     PacedFigures paced(double seconds, double bytesPerSecond) {
         PacedFigures f;
@@ -470,6 +480,7 @@ private:
     QTimer heartbeat_;
     TickWatch beats_, housekeeping_, rxTicks_;
     long maxBlocks_ = 0;
+    bool recording_ = false;
     std::function<void()> afterTick_;
     std::function<void()> onShown_;
 };
@@ -488,6 +499,8 @@ bool ParseOptions(int argc, char** argv, Options& o) {
             o.pacedSeconds = std::atof(argv[++i]);
         else if (a == "--paced-rate" && hasValue)
             o.pacedRate = std::atof(argv[++i]);
+        else if (a == "--stamped")
+            o.stamped = true;
         else if (a == "--trace-slow" && hasValue)
             o.traceSlowMs = std::atof(argv[++i]);
         else if (a == "--buffers-per-tick" && hasValue)
@@ -499,7 +512,7 @@ bool ParseOptions(int argc, char** argv, Options& o) {
         } else {
             std::fprintf(stderr,
                          "usage: %s [--seconds N] [--latency-packets K] [--idle-seconds S] [--modes ascii,hex] "
-                         "[--paced-seconds S] [--paced-rate BYTES_PER_S] [--trace-slow MS]\n",
+                         "[--paced-seconds S] [--paced-rate BYTES_PER_S] [--stamped] [--trace-slow MS]\n",
                          argv[0]);
             return false;
         }
@@ -535,11 +548,11 @@ void PrintIdle(const char* port, double seconds, const IdleFigures& f) {
                 port, seconds, f.guiCpu * 100, f.processCpu * 100, f.rxTicksPerSecond, f.housekeepingPerSecond);
 }
 
-void PrintPaced(const PacedFigures& f) {
-    std::printf("Paced text lines, %.0f s, time-out 0: taken in %.0f B/s, entries %.0f /s, CPU GUI thread %.2f %%, "
+void PrintPaced(const PacedFigures& f, const char* how) {
+    std::printf("Paced text lines%s, %.0f s, time-out 0: taken in %.0f B/s, entries %.0f /s, CPU GUI thread %.2f %%, "
                 "process %.2f %% (of which the program %.2f %%, the feeder and the virtual device the rest); per-second "
                 "median: GUI thread %.2f %%, program %.2f %%; timer wake-ups/s: receive %.0f, housekeeping %.1f\n",
-                f.seconds, f.bytesPerSecond, f.entriesPerSecond, f.guiCpu * 100, f.processCpu * 100, f.programCpu * 100,
+                how, f.seconds, f.bytesPerSecond, f.entriesPerSecond, f.guiCpu * 100, f.processCpu * 100, f.programCpu * 100,
                 f.guiCpuMedian * 100, f.programCpuMedian * 100, f.rxTicksPerSecond, f.housekeepingPerSecond);
 }
 
@@ -589,7 +602,12 @@ int Run(int argc, char** argv) {
 
     h.setBuffersPerTick(o.buffersPerTick);
     if (o.idleSeconds > 0) PrintIdle("open", o.idleSeconds, h.idle(o.idleSeconds));
-    if (o.pacedSeconds > 0) PrintPaced(h.paced(o.pacedSeconds, o.pacedRate));
+    if (o.pacedSeconds > 0) PrintPaced(h.paced(o.pacedSeconds, o.pacedRate), "");
+    if (o.pacedSeconds > 0 && o.stamped) {
+        h.setStamped(true);
+        PrintPaced(h.paced(o.pacedSeconds, o.pacedRate), " with time stamps and the log file recording");
+        h.setStamped(false);
+    }
     if (o.seconds > 0) std::printf("Flood of 64-byte text lines, %.0f s per mode, time-out 0:\n", o.seconds);
     if (o.seconds > 0 && o.ascii) PrintFlood(h.flood("ASCII", o.seconds));
     if (o.seconds > 0 && o.hex) {
