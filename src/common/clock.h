@@ -2,6 +2,7 @@
 // Time for everything: a monotonic count for intervals (framing, periods, gaps), so that a wall-clock step can
 // neither cut nor merge a packet, and the local time of day for stamps, the clock label and file names.
 
+#include <atomic>
 #include <cstdint>
 
 namespace trelvo {
@@ -13,6 +14,9 @@ struct LocalTime {
 
     int msOfDay() const { return ((hour * 60 + minute) * 60 + second) * 1000 + msec; }
 };
+
+// The local time of day at `utcMs` (milliseconds since 1970 in UTC) for a zone `offsetSeconds` east of UTC.
+LocalTime LocalTimeAt(std::int64_t utcMs, int offsetSeconds);
 
 class Clock {
 public:
@@ -32,6 +36,10 @@ public:
 
 private:
     std::int64_t origin_;
+    // The zone's offset, asked of the system once per minute of UTC: asking costs a look at the zone file for
+    // every time stamp, and offsets change only on a minute's boundary. The minute in the high half, the offset in
+    // seconds in the low half; any thread may ask.
+    mutable std::atomic<std::uint64_t> offsetOfMinute_{0};
 };
 
 } // namespace trelvo
