@@ -70,6 +70,8 @@ void TForm1::ConnectLineControl() {
     for (QComboBox* box : {ComBits, ComStopBits})
         connect(box, &QComboBox::currentIndexChanged, this, &TForm1::ShowLineControl);
     bar->ModemTimer->setInterval(kModemPollMs);
+    // A port that tells changes of its modem lines needs no timer; the telling reads them as the timer would.
+    line_.watchLines([this] { ModemTimerTimer(); });
     ShowLineControl();
 }
 
