@@ -36,11 +36,14 @@ void TForm1::BuildLineStatus() {
     LineStatus = new LineBar(MainPanel);
     // The editing-mode hint shares the row and is as wide as it: it reads in full while it is shown.
     LineStatus->giveWayTo(StaticText1);
+    // The log file's caption starts the row; in a narrow window a long one is cut short of the bar.
+    LineStatus->shareRowWith(STLog);
     PlaceLineStatus();
 }
 
 void TForm1::PlaceLineStatus() {
     LineStatus->move(StaticText3->x() - LineBar::kGapRight - LineStatus->width(), StaticText3->y());
+    STLog->update(); // the room left for its text may have changed
 }
 
 void TForm1::ConnectLineControl() {
@@ -70,6 +73,8 @@ void TForm1::ConnectLineControl() {
     for (QComboBox* box : {ComBits, ComStopBits})
         connect(box, &QComboBox::currentIndexChanged, this, &TForm1::ShowLineControl);
     bar->ModemTimer->setInterval(kModemPollMs);
+    // A port that tells changes of its modem lines needs no timer; the telling reads them as the timer would.
+    line_.watchLines([this] { ModemTimerTimer(); });
     ShowLineControl();
 }
 

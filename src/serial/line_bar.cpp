@@ -11,8 +11,10 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSpinBox>
+#include <QStyle>
 #include <QStyleOptionFocusRect>
 #include <QTimer>
+#include <QToolTip>
 
 #include <algorithm>
 
@@ -176,10 +178,51 @@ void LineBar::giveWayTo(QWidget* other) {
     setVisible(other->isHidden());
 }
 
+void LineBar::shareRowWith(QLabel* caption) {
+    caption_ = caption;
+    caption->installEventFilter(this);
+}
+
 bool LineBar::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == giveWayTo_ && (event->type() == QEvent::Show || event->type() == QEvent::Hide))
+    if (watched == giveWayTo_ && (event->type() == QEvent::Show || event->type() == QEvent::Hide)) {
         setVisible(giveWayTo_->isHidden());
+        if (caption_) caption_->update();
+    }
+    if (watched == caption_ && event->type() == QEvent::Paint && captionCut()) {
+        paintCaptionCut();
+        return true;
+    }
+    // The caption has no hint of its own; a cut one shows its whole text there.
+    if (watched == caption_ && event->type() == QEvent::ToolTip && captionCut()) {
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), caption_->text(), caption_);
+        return true;
+    }
     return QWidget::eventFilter(watched, event);
+}
+
+int LineBar::captionWidth() const {
+    return QFontMetrics(caption_->font()).horizontalAdvance(caption_->text());
+}
+
+int LineBar::captionRoom() const {
+    if (!caption_) return 0;
+    // The bar is out of the way while hidden, or when the caption is on another row.
+    if (isHidden() || caption_->y() != y()) return captionWidth();
+    return std::min(captionWidth(), x() - kCaptionGap - caption_->x() - caption_->contentsRect().left());
+}
+
+bool LineBar::captionCut() const {
+    return caption_ && captionRoom() < captionWidth();
+}
+
+// As QLabel draws a line of plain text, cut to the room left of the bar.
+void LineBar::paintCaptionCut() {
+    QPainter p(caption_);
+    const QString text =
+        QFontMetrics(caption_->font()).elidedText(caption_->text(), Qt::ElideRight, std::max(0, captionRoom()));
+    caption_->style()->drawItemText(&p, caption_->contentsRect(),
+                                    QStyle::visualAlignment(caption_->layoutDirection(), caption_->alignment()),
+                                    caption_->palette(), caption_->isEnabled(), text, caption_->foregroundRole());
 }
 
 void LineBar::setSummary(const QString& text) {
@@ -188,24 +231,17 @@ void LineBar::setSummary(const QString& text) {
     arrange();
 }
 
-// Every caption in full: the summary button is as wide as its text, each lamp as its name; the lamps share one
-// width so that they read as a row.
+// Every caption in full: the summary button is as wide as its text, each lamp as its name (no wider, so that the
+// log file's caption left of the bar reads in full at the design width).
 void LineBar::arrange() {
     const QFontMetrics m(BTLine->font());
     const int summaryWidth = std::max(m.horizontalAdvance(BTLine->text()), m.horizontalAdvance(U(kNarrowest))) + 10;
     BTLine->setGeometry(0, 0, summaryWidth, kHeight);
     int x = summaryWidth + 4;
-    int lampWidth = 0;
-    for (LineLamp* lamp : {BTDTR, BTRTS, STCTS, STDSR, STDCD, STRI})
-        lampWidth = std::max(lampWidth, lamp->sizeHint().width());
-    for (LineLamp* lamp : {BTDTR, BTRTS}) {
-        lamp->setGeometry(x, 0, lampWidth, kHeight);
-        x += lampWidth + 1;
-    }
-    x += 3;
-    for (LineLamp* lamp : {STCTS, STDSR, STDCD, STRI}) {
-        lamp->setGeometry(x, 0, lampWidth, kHeight);
-        x += lampWidth + 1;
+    for (LineLamp* lamp : {BTDTR, BTRTS, STCTS, STDSR, STDCD, STRI}) {
+        if (lamp == STCTS) x += 3; // the status lines apart from the two the user sets
+        lamp->setGeometry(x, 0, lamp->sizeHint().width(), kHeight);
+        x += lamp->width() + 1;
     }
     resize(x - 1, kHeight);
 }

@@ -75,17 +75,28 @@ public:
     void setSummary(const QString& text);
     // The bar steps aside while `other`, a hint shown over the same row, is visible, so that the hint reads in full.
     void giveWayTo(QWidget* other);
+    // `caption` starts the same row, left of the bar. Where its text would run under the bar it is drawn cut with
+    // "…", and its tooltip shows it whole; its text() stays whole.
+    void shareRowWith(QLabel* caption);
+    // How wide the caption's text may be drawn (its full width when nothing is cut).
+    int captionRoom() const;
+    bool captionCut() const;
 
     // Room left free between the bar and the transfer counter.
     static constexpr int kGapRight = 100;
     static constexpr int kHeight = 17;
+    // Between the end of the caption's text and the bar.
+    static constexpr int kCaptionGap = 8;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void arrange();
+    int captionWidth() const;
+    void paintCaptionCut();
     QWidget* giveWayTo_ = nullptr;
+    QLabel* caption_ = nullptr;
 };
 
 } // namespace trelvo

@@ -8,6 +8,11 @@ int ClampPulseMs(int ms) {
     return std::clamp(ms, kPulseMinMs, kPulseMaxMs);
 }
 
+LineControl::~LineControl() {
+    // The telling would outlive whoever it calls.
+    if (watched_) device_.setControlLinesNotify({});
+}
+
 std::optional<std::string> LineControl::setOptions(const LineOptions& options) {
     const bool wasByDriver = rtsByDriver();
     if (auto refused = ChangeLineOptions(port_, device_, options)) return refused;
@@ -27,13 +32,17 @@ bool LineControl::follow() {
         followed_ = port_.Opens;
         view_.open = true;
         view_.hasLines = device_.hasControlLines();
+        watched_ = false;
         if (view_.hasLines) {
             device_.setControlLine(kDtr, dtrWish_);
             if (!rtsByDriver()) device_.setControlLine(kRts, rtsWish_);
             readLines();
+            // After the read: a change since then is told.
+            watched_ = changed_ && device_.setControlLinesNotify(changed_);
         }
     } else if (!port_.PortOpen && view_.open) {
         view_ = {};
+        watched_ = false; // the close ended the telling
     }
     view_.rtsByDriver = rtsByDriver();
     return view_ != before;

@@ -6,6 +6,7 @@
 #include "serial/line_options.h"
 #include "serial/port_state.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -17,7 +18,7 @@ inline constexpr int kPulseMinMs = 10;
 inline constexpr int kPulseMaxMs = 5000;
 inline constexpr int kPulseDefaultMs = 100;
 inline constexpr int kBreakMs = 250;
-// The modem status lines are looked at this often while the port is open and has them.
+// The modem status lines are looked at this often while the port is open, has them and cannot tell their changes.
 inline constexpr int kModemPollMs = 100;
 
 inline constexpr const char* kNoControlLinesHint = "У этого порта нет линий управления";
@@ -41,8 +42,14 @@ struct LineControlView {
 class LineControl {
 public:
     LineControl(PortState& port, SerialDevice& device) : port_(port), device_(device) {}
+    ~LineControl();
+    LineControl(const LineControl&) = delete;
+    LineControl& operator=(const LineControl&) = delete;
 
     const LineOptions& options() const { return port_.Line; }
+    // Where an open port can tell changes of its modem status lines, it calls `changed` (on the GUI thread), which
+    // is to call refresh(); other ports with lines are polled. Takes effect at the next open.
+    void watchLines(std::function<void()> changed) { changed_ = std::move(changed); }
     // The choice is kept for every later open and, while the port is open, applied at once. A refusal leaves the
     // previous choice and the port's settings as they were and returns the port's reason.
     std::optional<std::string> setOptions(const LineOptions& options);
@@ -72,8 +79,8 @@ public:
     bool canSet(ControlLine line) const;
     bool canPulse() const;
     bool canBreak() const;
-    // Whether the modem status lines need looking at.
-    bool wantsPolling() const { return view_.open && view_.hasLines; }
+    // Whether the modem status lines need looking at: the port has them and does not tell their changes.
+    bool wantsPolling() const { return available() && !watched_; }
     const LineControlView& view() const { return view_; }
 
 private:
@@ -89,6 +96,8 @@ private:
     int pulseMs_ = kPulseDefaultMs;
     ControlLine pulsed_ = kDtr;  // the line a running pulse inverted
     std::uint32_t followed_ = 0; // the open last followed
+    std::function<void()> changed_;
+    bool watched_ = false; // the open port tells changes of its status lines
     LineControlView view_;
 };
 

@@ -1,5 +1,6 @@
 #include "serial/qt_serial_device.h"
 
+#include "serial/modem_watch.h"
 #include "serial/serial_platform.h"
 
 #include <QSerialPort>
@@ -99,6 +100,7 @@ bool QtSerialDevice::releaseIfGone(bool* input) {
     if (!port_->isOpen()) return false;
     const serial_platform::Outcome present = serial_platform::CheckPresent(*port_, input);
     if (present.ok()) return false;
+    modemWatch_.reset();
     port_->close();
     toReport_ = 0;
     gone_ = true;
@@ -280,6 +282,13 @@ std::optional<unsigned> QtSerialDevice::controlLines() {
     return lines;
 }
 
+bool QtSerialDevice::setControlLinesNotify(std::function<void()> notify) {
+    modemWatch_.reset();
+    if (!notify || !hasControlLines()) return false;
+    modemWatch_ = ModemWatch::Start(*port_, std::move(notify));
+    return modemWatch_ != nullptr;
+}
+
 bool QtSerialDevice::setBreak(bool on) {
     if (!hasControlLines()) return fail(SerialErrorKind::Unsupported, "У порта нет линий управления");
     if (!port_->setBreakEnabled(on)) return failFromPort();
@@ -287,6 +296,7 @@ bool QtSerialDevice::setBreak(bool on) {
 }
 
 void QtSerialDevice::close() {
+    modemWatch_.reset(); // its thread uses the descriptor until it is joined
     if (port_->isOpen()) port_->close();
     hasLines_ = false;
     applied_.reset();

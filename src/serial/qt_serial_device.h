@@ -15,6 +15,8 @@ class QSerialPort;
 
 namespace trelvo {
 
+class ModemWatch;
+
 class QtSerialDevice final : public SerialDevice {
 public:
     // Bytes QSerialPort may hold in its own buffer. Beyond that it stops reading, so a device that sends faster
@@ -38,6 +40,7 @@ public:
     bool hasControlLines() override;
     bool setControlLine(ControlLine line, bool on) override;
     std::optional<unsigned> controlLines() override;
+    bool setControlLinesNotify(std::function<void()> notify) override;
     bool setBreak(bool on) override;
 
     std::uint64_t bytesToWrite() override;
@@ -60,6 +63,7 @@ private:
     std::chrono::steady_clock::time_point idleAt_; // when a look last found the system holding no input at all
     std::uint32_t inQueue_ = 2048;
     bool hasLines_ = false;          // the open port answered a look at its modem lines
+    std::unique_ptr<ModemWatch> modemWatch_; // while the open port tells changes of its modem lines
     std::optional<PortDcb> applied_; // the settings last applied to this open port
     bool gone_ = false; // released because the device went away; calls fail with goneReason_ until the next open
     std::string goneReason_;

@@ -100,6 +100,13 @@ public:
     }
     // All six lines as ControlLine bits; nothing when the port cannot tell.
     virtual std::optional<unsigned> controlLines() { return std::nullopt; }
+    // Wake-up for the modem status lines of the open port: `notify` is called on the GUI thread after CTS, DSR, DCD
+    // or RI may have changed, until the port closes (an empty function stops the calls). Returns false when the
+    // port cannot tell; its lines are then polled.
+    virtual bool setControlLinesNotify(std::function<void()> notify) {
+        (void)notify;
+        return false;
+    }
     // Holds the line in break (on) or releases it.
     virtual bool setBreak(bool on) {
         (void)on;
@@ -133,6 +140,9 @@ public:
     bool hasControlLines() override { return port_.hasControlLines(); }
     bool setControlLine(ControlLine line, bool on) override { return port_.setControlLine(line, on); }
     std::optional<unsigned> controlLines() override { return port_.controlLines(); }
+    bool setControlLinesNotify(std::function<void()> notify) override {
+        return port_.setControlLinesNotify(std::move(notify));
+    }
     bool setBreak(bool on) override { return port_.setBreak(on); }
     SerialErrorKind lastErrorKind() const override { return port_.lastErrorKind(); }
     std::string lastErrorText() const override { return port_.lastErrorText(); }

@@ -2,10 +2,12 @@
 
 #include "app/info_form.h"
 #include "app/updown.h"
+#include "serial/line_bar.h"
 #include "serial/open_port_error_form.h"
 #include "support/form_fixture.h"
 
 #include <QScreen>
+#include <QToolTip>
 
 using namespace trelvo;
 using namespace trelvo::test;
@@ -28,6 +30,40 @@ private slots:
         QCOMPARE(f.MainPanel->geometry(), QRect(4, 499, 1037, 297));
         QCOMPARE(f.LogPanel->y(), 454);
         QCOMPARE(f.ComPort->geometry(), QRect(128, 2, 59, 21)); // not named by the rule
+    }
+
+    // The log file's caption and the line bar share the status row: at every width nothing overlaps, and a caption
+    // cut short of the bar shows its whole text as its tooltip.
+    void statusRowReadsAtEveryWidth_data() {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("clicks"); // on StartLog: 0 not logging, 1 recording, 2 paused
+        QTest::addColumn<bool>("cut");
+        for (int clicks : {0, 1, 2}) {
+            QTest::addRow("design, %d", clicks) << 944 << clicks << false;
+            QTest::addRow("1280, %d", clicks) << 1264 << clicks << false;
+            QTest::addRow("800, %d", clicks) << 784 << clicks << (clicks > 0);
+        }
+    }
+    void statusRowReadsAtEveryWidth() {
+        QFETCH(int, width);
+        QFETCH(int, clicks);
+        QFETCH(bool, cut);
+        FormFixture fx;
+        fx.clock.local = {2026, 12, 31, 23, 59, 59, 0, 4}; // the longest file name
+        TForm1& f = *fx.form;
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        f.resize(width, 758);
+        QTRY_COMPARE(f.width(), width);
+        for (int i = 0; i < clicks; ++i)
+            f.StartLogClick();
+        const LineBar* bar = f.LineStatus;
+        QCOMPARE(bar->captionCut(), cut);
+        QVERIFY(f.STLog->x() + f.STLog->contentsRect().left() + bar->captionRoom() < bar->x());
+        QHelpEvent hover(QEvent::ToolTip, QPoint(2, 2), f.STLog->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(f.STLog, &hover);
+        QCOMPARE(QToolTip::text(), cut ? f.STLog->text() : QString());
+        QToolTip::hideText();
     }
 
     void sevenColourClicksCycleTheSixSchemes() {

@@ -305,6 +305,15 @@ private slots:
         f.BTConnect->click();
         QVERIFY(!bar->ModemTimer->isActive());
         QVERIFY(!bar->BTDTR->isEnabled() && !bar->STCTS->isOn());
+
+        // A port that tells changes of its lines: no timer, the lamps follow the telling.
+        fx.serial.tellsLines = true;
+        fx.connect();
+        QVERIFY(!bar->ModemTimer->isActive());
+        QVERIFY(fx.serial.linesNotify);
+        fx.serial.lines |= kDsr;
+        fx.serial.linesNotify();
+        QVERIFY(bar->STDSR->isOn());
     }
 };
 

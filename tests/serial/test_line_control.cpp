@@ -207,6 +207,44 @@ TEST_F(LineControlTest, TheStatusLinesAreReadWhileConnected) {
     EXPECT_FALSE(line.wantsPolling());
 }
 
+// A port that tells changes of its status lines is not polled; one that cannot is, and one without lines is
+// neither asked nor polled. Every open asks afresh.
+TEST_F(LineControlTest, StatusLinesAreToldWherePossibleElsePolled) {
+    const struct {
+        bool hasLines, tells, watch;
+        bool asked, polled;
+    } rows[] = {
+        {true, true, true, true, false},
+        {true, false, true, true, true},
+        {true, true, false, false, true}, // nobody to tell
+        {false, true, true, false, false},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(testing::Message() << r.hasLines << r.tells << r.watch);
+        device.hasLines = r.hasLines;
+        device.tellsLines = r.tells;
+        int told = 0;
+        line.watchLines(r.watch ? std::function<void()>([&] { ++told, line.refresh(); }) : nullptr);
+        for (int open = 0; open < 2; ++open) {
+            device.log.clear();
+            click();
+            ASSERT_TRUE(port.PortOpen);
+            EXPECT_EQ(count("lines notify"), r.asked ? 1 : 0);
+            EXPECT_EQ(line.wantsPolling(), r.polled);
+            EXPECT_EQ(static_cast<bool>(device.linesNotify), r.asked && r.tells);
+            if (device.linesNotify) {
+                device.lines ^= kRi;
+                device.linesNotify();
+                EXPECT_EQ(line.view().lines & kRi, device.lines & kRi);
+            }
+            click();
+            EXPECT_FALSE(device.linesNotify); // the close ended it
+            EXPECT_FALSE(line.wantsPolling());
+        }
+        EXPECT_EQ(told, r.asked && r.tells ? 2 : 0);
+    }
+}
+
 TEST(LineSummary, ShortFormOfTheLine) {
     EXPECT_EQ(LineSummary("8", Parity::None, "1", FlowControl::None), "8N1");
     EXPECT_EQ(LineSummary("7", Parity::Even, "2", FlowControl::Hardware), "7E2 RTS/CTS");

@@ -12,7 +12,8 @@ namespace trelvo::test {
 // A scripted port: names in `present` open; bytes pushed into `incoming` wait to be read; writes are recorded.
 // With `holdWrites` the written bytes wait in `outgoing` until drain() lets the line take them, as a slow line would.
 // `log` lists every call in order, for tests of call sequences. With `hasLines` the port has control lines: `lines`
-// holds all six as ControlLine bits, DTR and RTS as last set.
+// holds all six as ControlLine bits, DTR and RTS as last set. With `tellsLines` as well, the port tells changes of
+// its status lines through `linesNotify` (the test calls it) until it closes.
 class FakeSerialDevice final : public SerialDevice {
 public:
     std::set<std::string> present{"COM3"};
@@ -21,6 +22,8 @@ public:
     bool hasLines = false;
     unsigned lines = 0;
     bool breakOn = false;
+    bool tellsLines = false;
+    std::function<void()> linesNotify;
     bool gone = false; // the device vanished: every call on the open handle fails
     bool refuseWrites = false;
     bool isOpen = false;
@@ -81,6 +84,7 @@ public:
     void close() override {
         log.push_back("close");
         isOpen = false;
+        linesNotify = nullptr;
         outgoing.clear();
     }
     std::uint64_t bytesToWrite() override { return outgoing.size(); }
@@ -113,6 +117,13 @@ public:
     std::optional<unsigned> controlLines() override {
         if (!hasControlLines() || gone) return std::nullopt;
         return lines;
+    }
+    bool setControlLinesNotify(std::function<void()> notify) override {
+        log.push_back("lines notify");
+        linesNotify = nullptr;
+        if (!notify || !hasControlLines() || !tellsLines) return false;
+        linesNotify = std::move(notify);
+        return true;
     }
     bool setBreak(bool on) override {
         log.push_back(std::string("break ") + (on ? "1" : "0"));
