@@ -77,10 +77,12 @@ void TForm1::RxDataArrived() {
 // The receive tick runs while it has work, with the same clock readings as a tick every millisecond: every
 // millisecond while bytes keep arriving; with a packet open and the line silent, once more when the silence
 // passes the time-out; with nothing waiting and no packet open not at all, until the port tells of new bytes.
-void TForm1::ScheduleRxTimer(bool keepPolling) {
+void TForm1::ScheduleRxTimer(bool keepPolling, bool moreWaiting) {
     if (!rxWakeOnData_) return;
     int ms = -1;
-    if (keepPolling) {
+    if (moreWaiting) {
+        ms = 0; // bytes already taken in wait: only the event loop's other work goes first
+    } else if (keepPolling) {
         ms = 1;
     } else if (st.port.PortOpen && st.receive.RxLen > 0) {
         const std::int64_t due = st.receive.LastRxMs + st.receive.RxTimeOutMs + 1 - svc_.clock.monotonicMs();
@@ -107,7 +109,7 @@ void TForm1::RxTick(ReceivePath& path) {
     const bool skipped = st.receive.RxBusy; // a tick entered from a modal window only clears the flag
     const RxTickResult r = trelvo::RxTimerTimer(st.receive, path);
     // A tick that found bytes is followed by another: more may wait than one tick takes.
-    ScheduleRxTimer(skipped || r.readCaption);
+    ScheduleRxTimer(skipped || r.readCaption, r.moreWaiting);
     // The figures are counted at once and shown with the next drawing, as the entries are.
     if (!r.readCaption && !r.waitCaptions && !r.transferCaption) return;
     const bool wasWaiting = rxCaptions_.readCaption || rxCaptions_.waitCaptions || rxCaptions_.transferCaption;
