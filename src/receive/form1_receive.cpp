@@ -58,8 +58,18 @@ private:
 // which spares the event loop a turn for every packet. Otherwise, and within a tick (whose own look at the port
 // tells of bytes too), the timer runs it.
 void TForm1::RxDataArrived() {
-    if (!rxWakeOnData_ || RxTimer->signalsBlocked() || st.receive.RxBusy || !st.port.PortOpen ||
-        st.receive.RxLen != 0) {
+    if (!rxWakeOnData_ || RxTimer->signalsBlocked() || st.receive.RxBusy || !st.port.PortOpen) {
+        WakeRxTimer();
+        return;
+    }
+    // A port that takes bytes in on its own tells of them from the event loop, with their arrival times, so the
+    // tick may run now, whatever it places. While the tick already runs every millisecond it is left to that: the
+    // bytes wait in the port's queue, which goes on taking them in, and the window is not woken for every piece.
+    if (svc_.serial.nextArrivalMs()) {
+        if (!RxTimer->isActive() || RxTimer->interval() > 1) RxTick(rxPath_);
+        return;
+    }
+    if (st.receive.RxLen != 0) {
         WakeRxTimer();
         return;
     }

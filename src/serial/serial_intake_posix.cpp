@@ -104,12 +104,22 @@ private:
 
     void run() {
         std::vector<char> buffer(kReadBytes);
+        bool readable = false; // the last read found bytes: read again before asking poll(), which costs more
         while (!stop_) {
             bool room;
             {
                 const std::lock_guard lock(mutex_);
                 room = queued_ + kReadBytes <= kQueueBytes;
                 wantRoom_ = !room;
+            }
+            if (room && readable) {
+                const ssize_t n = ::read(fd_, buffer.data(), buffer.size());
+                if (n > 0) {
+                    take(buffer.data(), static_cast<std::size_t>(n));
+                    continue;
+                }
+                // Nothing more for now (a raw line with no minimum count reads 0 then); poll() tells of a hang-up.
+                readable = false;
             }
             // With the queue full the device is not read: its own queue fills and the line holds the sender back.
             pollfd p[2] = {{fd_, static_cast<short>(room ? POLLIN : 0), 0}, {wakeRead_, POLLIN, 0}};
@@ -127,6 +137,7 @@ private:
                 const ssize_t n = ::read(fd_, buffer.data(), buffer.size());
                 if (n > 0) {
                     take(buffer.data(), static_cast<std::size_t>(n));
+                    readable = true;
                     continue;
                 }
                 if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
