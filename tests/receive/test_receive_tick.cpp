@@ -75,7 +75,14 @@ TEST(ReceiveFraming, ArrivalTimesDecideTheSilenceAndTheReads) {
         std::vector<std::size_t> packetSizes;
         std::int64_t reads, minWait, maxWait; // 0: "NA"
     } cases[] = {
-        {"arrivals a millisecond apart are one packet at time-out 0", 0, {{0, "ab"}, {1, "cd"}, {2, "ef"}}, 9, {6}, 3, 1, 1},
+        {"arrivals a millisecond apart are one packet at time-out 0",
+         0,
+         {{0, "ab"}, {1, "cd"}, {2, "ef"}},
+         9,
+         {6},
+         3,
+         1,
+         1},
         {"a silent millisecond between arrivals ends it", 0, {{0, "ab"}, {2, "cd"}}, 9, {2, 2}, 2, 2, 2},
         {"a gap of time-out + 1 keeps one packet", 5, {{0, "ab"}, {6, "cd"}}, 20, {4}, 2, 6, 6},
         {"a gap of time-out + 2 cuts", 5, {{0, "ab"}, {7, "cd"}, {7, "e"}}, 20, {2, 3}, 2, 7, 7},
