@@ -250,6 +250,7 @@ public:
             std::vector<long> deviceThreads)
         : lister_(MakeSystemPortLister(linkDir, "/dev/pts")), device_(device), deviceThreads_(std::move(deviceThreads)),
           form_(Services{serial_, *lister_, clock_, dialogs}) {
+        serial_.setArrivalClock(&clock_); // as the program does
         form_.show();
         QObject::connect(form_.RxTimer, &QTimer::timeout, [this] {
             rxTicks_.tick();

@@ -341,7 +341,7 @@ private:
     void WakeRxTimer();
     void RxDataArrived();
     void RxTick(ReceivePath& path);
-    void ScheduleRxTimer(bool keepPolling);
+    void ScheduleRxTimer(bool keepPolling, bool moreWaiting = false);
     void ScheduleHousekeeping();
     void ShowRxCaptions();
 

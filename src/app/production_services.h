@@ -11,6 +11,7 @@ namespace trelvo {
 
 class ProductionServices {
 public:
+    ProductionServices() { serial_.setArrivalClock(&clock_); }
     SerialDevice& serial() { return serial_; }
     PortLister& ports() { return *ports_; }
     Clock& clock() { return clock_; }

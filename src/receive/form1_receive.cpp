@@ -58,8 +58,18 @@ private:
 // which spares the event loop a turn for every packet. Otherwise, and within a tick (whose own look at the port
 // tells of bytes too), the timer runs it.
 void TForm1::RxDataArrived() {
-    if (!rxWakeOnData_ || RxTimer->signalsBlocked() || st.receive.RxBusy || !st.port.PortOpen ||
-        st.receive.RxLen != 0) {
+    if (!rxWakeOnData_ || RxTimer->signalsBlocked() || st.receive.RxBusy || !st.port.PortOpen) {
+        WakeRxTimer();
+        return;
+    }
+    // A port that takes bytes in on its own tells of them from the event loop, with their arrival times, so the
+    // tick may run now, whatever it places. While the tick already runs every millisecond it is left to that: the
+    // bytes wait in the port's queue, which goes on taking them in, and the window is not woken for every piece.
+    if (svc_.serial.nextArrivalMs()) {
+        if (!RxTimer->isActive() || RxTimer->interval() > 1) RxTick(rxPath_);
+        return;
+    }
+    if (st.receive.RxLen != 0) {
         WakeRxTimer();
         return;
     }
@@ -77,10 +87,12 @@ void TForm1::RxDataArrived() {
 // The receive tick runs while it has work, with the same clock readings as a tick every millisecond: every
 // millisecond while bytes keep arriving; with a packet open and the line silent, once more when the silence
 // passes the time-out; with nothing waiting and no packet open not at all, until the port tells of new bytes.
-void TForm1::ScheduleRxTimer(bool keepPolling) {
+void TForm1::ScheduleRxTimer(bool keepPolling, bool moreWaiting) {
     if (!rxWakeOnData_) return;
     int ms = -1;
-    if (keepPolling) {
+    if (moreWaiting) {
+        ms = 0; // bytes already taken in wait: only the event loop's other work goes first
+    } else if (keepPolling) {
         ms = 1;
     } else if (st.port.PortOpen && st.receive.RxLen > 0) {
         const std::int64_t due = st.receive.LastRxMs + st.receive.RxTimeOutMs + 1 - svc_.clock.monotonicMs();
@@ -107,7 +119,7 @@ void TForm1::RxTick(ReceivePath& path) {
     const bool skipped = st.receive.RxBusy; // a tick entered from a modal window only clears the flag
     const RxTickResult r = trelvo::RxTimerTimer(st.receive, path);
     // A tick that found bytes is followed by another: more may wait than one tick takes.
-    ScheduleRxTimer(skipped || r.readCaption);
+    ScheduleRxTimer(skipped || r.readCaption, r.moreWaiting);
     // The figures are counted at once and shown with the next drawing, as the entries are.
     if (!r.readCaption && !r.waitCaptions && !r.transferCaption) return;
     const bool wasWaiting = rxCaptions_.readCaption || rxCaptions_.waitCaptions || rxCaptions_.transferCaption;

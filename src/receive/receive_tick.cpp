@@ -1,6 +1,7 @@
 #include "receive/receive_tick.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -43,6 +44,36 @@ void TakeMoreBuffers(RxState& rx, ReceivePath& path, RxTickResult& result, std::
     }
 }
 
+// Bytes the port stamped on arrival are framed as a tick every millisecond would have framed them, had it read each
+// arrival in its own millisecond: a packet ends before an arrival when a look in the millisecond before it would
+// have found the line silent for longer than the time-out, and every millisecond that brought bytes is one read.
+// Returns whether bytes are still waiting (the tick took its share of buffers or time).
+bool TakeArrivals(RxState& rx, ReceivePath& path, RxTickResult& result, std::int64_t tickStart) {
+    int reads = 0;
+    while (path.portOpen) {
+        const std::uint32_t waiting = path.device.bytesWaiting();
+        if (waiting == 0) return false;
+        const std::int64_t at = path.device.nextArrivalMs().value_or(path.clock.monotonicMs());
+        if (at < rx.LastRxMs) rx.LastRxMs = at;
+        if (rx.RxLen > 0 && at - 1 - rx.LastRxMs > rx.RxTimeOutMs) {
+            // Placing the entry may open a window whose ticks read on; the port is looked at afresh.
+            if (ReadBufRxInLog(rx, path)) ++result.packets;
+            continue;
+        }
+        if (at != rx.LastReadMs) {
+            ++rx.ReadCount;
+            result.readCaption = true;
+            if (NoteRead(rx, at)) result.waitCaptions = true;
+        }
+        rx.LastRxMs = at;
+        if (ReadComInBufRx(rx, path, waiting) > 0) result.transferCaption = true;
+        if (rx.RxLen > RxState::kCutAbove && ReadBufRxInLog(rx, path)) ++result.packets;
+        if (++reads >= rx.MaxBuffersPerTick || path.clock.monotonicMs() - tickStart >= RxState::kMoreBuffersForMs)
+            return path.device.bytesWaiting() > 0;
+    }
+    return false;
+}
+
 } // namespace
 
 RxTickResult RxTimerTimer(RxState& rx, ReceivePath& path) {
@@ -56,6 +87,17 @@ RxTickResult RxTimerTimer(RxState& rx, ReceivePath& path) {
     if (path.portOpen) {
         const std::uint32_t waiting = path.device.bytesWaiting();
         const std::int64_t now = path.clock.monotonicMs();
+        if (waiting > 0 && path.device.nextArrivalMs()) {
+            const bool more = TakeArrivals(rx, path, result, now);
+            result.moreWaiting = more;
+            // The silence is measured from the last arrival to this moment, once nothing is left waiting.
+            const std::int64_t end = path.clock.monotonicMs();
+            if (end < rx.LastRxMs) rx.LastRxMs = end;
+            if (path.portOpen && !more && end - rx.LastRxMs > rx.RxTimeOutMs && ReadBufRxInLog(rx, path))
+                ++result.packets;
+            rx.RxBusy = false;
+            return result;
+        }
         if (waiting > 0) {
             if (ReadComInBufRx(rx, path, waiting) > 0) result.transferCaption = true;
             ++rx.ReadCount;

@@ -62,6 +62,7 @@ struct RxTickResult {
     bool waitCaptions = false;    // MinTimeWait, MaxTimeWait: MinWaitCaption, MaxWaitCaption
     bool transferCaption = false; // StaticText3: TransferCaption
     int packets = 0;              // packets rendered in this tick (shown or filtered out)
+    bool moreWaiting = false;     // stamped bytes were left for the next tick, which is due at once
 };
 
 RxTickResult RxTimerTimer(RxState& rx, ReceivePath& path);

@@ -1,6 +1,7 @@
 #include "serial/qt_serial_device.h"
 
 #include "serial/modem_watch.h"
+#include "serial/serial_intake.h"
 #include "serial/serial_platform.h"
 
 #include <QSerialPort>
@@ -100,8 +101,7 @@ bool QtSerialDevice::releaseIfGone(bool* input) {
     if (!port_->isOpen()) return false;
     const serial_platform::Outcome present = serial_platform::CheckPresent(*port_, input);
     if (present.ok()) return false;
-    modemWatch_.reset();
-    port_->close();
+    closePort();
     toReport_ = 0;
     gone_ = true;
     goneReason_ = present.text;
@@ -121,13 +121,21 @@ bool QtSerialDevice::open(const std::string& name) {
 
     port_->setPortName(QString::fromStdString(name));
     port_->setReadBufferSize(kReadBufferBytes);
-    if (!port_->open(QIODevice::ReadWrite)) return failFromPort();
+    // The intake's own descriptor comes first: once open, the port is locked against any further open. The port
+    // then only writes, so that it never competes with the intake for the received bytes.
+    if (arrivalClock_) intake_ = OpenSerialIntake(name, *arrivalClock_);
+    if (!port_->open(intake_ ? QIODevice::WriteOnly : QIODevice::ReadWrite)) {
+        intake_.reset();
+        return failFromPort();
+    }
 
     const serial_platform::Outcome after = serial_platform::AfterOpen(*port_);
     if (!after.ok()) {
-        port_->close();
+        closePort();
         return fail(after.kind, after.text);
     }
+    // Queued to the window's thread; the port object outlives every open, and a stale wake finds no intake.
+    if (intake_) intake_->start([this] { QMetaObject::invokeMethod(port_.get(), [this] { intakeWoke(); }); });
     // A pseudo-terminal has no modem lines and refuses these; that is no reason to give up the port.
     port_->setDataTerminalReady(false);
     port_->setRequestToSend(false);
@@ -169,8 +177,31 @@ bool QtSerialDevice::applySettings(const PortDcb& dcb) {
     return true;
 }
 
+void QtSerialDevice::closePort() {
+    modemWatch_.reset(); // the threads end before their descriptors close
+    intake_.reset();
+    if (port_->isOpen()) port_->close();
+}
+
+void QtSerialDevice::intakeWoke() {
+    if (!intake_) return;
+    intake_->notified();
+    if (readNotify_) readNotify_();
+}
+
+std::optional<std::int64_t> QtSerialDevice::nextArrivalMs() {
+    if (!intake_) return std::nullopt;
+    return intake_->nextArrivalMs();
+}
+
 std::uint32_t QtSerialDevice::bytesWaiting() {
     if (!port_->isOpen()) return 0;
+    if (intake_) {
+        const std::uint32_t n = intake_->waiting();
+        // What the device sent before it went away is read first.
+        if (n == 0 && intake_->hungUp()) releaseIfGone();
+        return n;
+    }
     // With a queue's worth already taken from the system, neither the system nor the hang-up check is asked: in a
     // flood this is called for every buffer, and each poll of a pseudo-terminal waits for its kernel worker.
     // Nor when a look found the line idle a moment ago: a look now could only find bytes that arrived since, and the
@@ -196,6 +227,7 @@ std::uint32_t QtSerialDevice::bytesWaiting() {
 
 std::uint32_t QtSerialDevice::read(char* buffer, std::uint32_t maxBytes) {
     if (!port_->isOpen() || maxBytes == 0) return 0;
+    if (intake_) return intake_->read(buffer, maxBytes);
     const qint64 n = port_->read(buffer, maxBytes);
     return n > 0 ? static_cast<std::uint32_t>(n) : 0;
 }
@@ -230,6 +262,7 @@ void QtSerialDevice::setBytesWrittenListener(std::function<void(std::uint64_t)> 
 
 void QtSerialDevice::purgeInput() {
     if (!port_->isOpen()) return;
+    if (intake_) intake_->clear();
     port_->clear(QSerialPort::Input);
     port_->clearError();
 }
@@ -243,6 +276,7 @@ void QtSerialDevice::purgeOutput() {
 
 void QtSerialDevice::purge() {
     if (!port_->isOpen()) return;
+    if (intake_) intake_->clear();
     port_->clear(QSerialPort::AllDirections);
     port_->clearError();
     toReport_ = 0;
@@ -296,8 +330,7 @@ bool QtSerialDevice::setBreak(bool on) {
 }
 
 void QtSerialDevice::close() {
-    modemWatch_.reset(); // its thread uses the descriptor until it is joined
-    if (port_->isOpen()) port_->close();
+    closePort();
     hasLines_ = false;
     applied_.reset();
     gone_ = false;

@@ -15,7 +15,9 @@ class QSerialPort;
 
 namespace trelvo {
 
+class Clock;
 class ModemWatch;
+class SerialIntake;
 
 class QtSerialDevice final : public SerialDevice {
 public:
@@ -28,11 +30,16 @@ public:
     QtSerialDevice(const QtSerialDevice&) = delete;
     QtSerialDevice& operator=(const QtSerialDevice&) = delete;
 
+    // Where the platform allows, received bytes are then taken in by a thread of their own and stamped with this
+    // clock on arrival (see serial_intake.h); without it, or elsewhere, QSerialPort reads them. Set before an open.
+    void setArrivalClock(const Clock* clock) { arrivalClock_ = clock; }
+
     bool open(const std::string& name) override;
     void setQueueSizes(std::uint32_t inBytes, std::uint32_t outBytes) override;
     bool applySettings(const PortDcb& dcb) override;
     std::uint32_t bytesWaiting() override;
     std::uint32_t read(char* buffer, std::uint32_t maxBytes) override;
+    std::optional<std::int64_t> nextArrivalMs() override;
     std::uint32_t write(const char* data, std::uint32_t count) override;
     void purge() override;
     void close() override;
@@ -57,9 +64,13 @@ private:
     bool fail(SerialErrorKind kind, std::string text);
     bool failFromPort();
     bool releaseIfGone(bool* input = nullptr);
+    void closePort();
+    void intakeWoke();
 
     std::unique_ptr<QSerialPort> port_;
     std::function<void()> readNotify_;
+    const Clock* arrivalClock_ = nullptr;
+    std::unique_ptr<SerialIntake> intake_; // while open, when received bytes are taken in by a thread
     std::chrono::steady_clock::time_point idleAt_; // when a look last found the system holding no input at all
     std::uint32_t inQueue_ = 2048;
     bool hasLines_ = false;          // the open port answered a look at its modem lines

@@ -64,6 +64,10 @@ public:
     virtual std::uint32_t bytesWaiting() = 0;
     // Reads at most maxBytes already waiting; never blocks. Returns the number read.
     virtual std::uint32_t read(char* buffer, std::uint32_t maxBytes) = 0;
+    // The monotonic clock's reading when the oldest waiting bytes arrived, for a port that takes bytes in on its
+    // own and stamps them; such a port's bytesWaiting() counts only the bytes of that one arrival, so a read never
+    // spans two arrivals. Nothing for a port whose bytes are taken in when read: they arrive when they are read.
+    virtual std::optional<std::int64_t> nextArrivalMs() { return std::nullopt; }
     // Hands the bytes to the port in one call and returns the number it took (0 when it refused outright). A port
     // that writes without waiting (see below) returns at once; the bytes go out in order as the line takes them.
     virtual std::uint32_t write(const char* data, std::uint32_t count) = 0;
@@ -127,6 +131,7 @@ public:
     bool applySettings(const PortDcb& dcb) override { return port_.applySettings(dcb); }
     std::uint32_t bytesWaiting() override { return port_.bytesWaiting(); }
     std::uint32_t read(char* buffer, std::uint32_t maxBytes) override { return port_.read(buffer, maxBytes); }
+    std::optional<std::int64_t> nextArrivalMs() override { return port_.nextArrivalMs(); }
     std::uint32_t write(const char* data, std::uint32_t count) override { return port_.write(data, count); }
     void purge() override { port_.purge(); }
     void close() override { port_.close(); }

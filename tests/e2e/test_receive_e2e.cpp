@@ -22,9 +22,18 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <string>
+#include <thread>
 
 using namespace trelvo;
 using namespace trelvo::test;
@@ -60,18 +69,21 @@ QByteArray Unhex(const QByteArray& file, int* entries) {
 
 class Rig {
 public:
-    bool start() {
-        if (!cwd_.isValid() || !vdev.start()) return false;
+    bool start() { return vdev.start() && startOn(vdev.directory(), vdev.link()); }
+    // On the port behind `link`, a link in `dir` to a pseudo-terminal.
+    bool startOn(const std::string& dir, const std::string& link) {
+        if (!cwd_.isValid()) return false;
         oldCwd_ = QDir::currentPath();
         QDir::setCurrent(cwd_.path()); // the history and log files go here
         test::WriteSoundLibrary(cwd_.filePath(QStringLiteral("CmdConfig")));
-        lister_ = MakeSystemPortLister(vdev.directory(), "/dev/pts");
+        lister_ = MakeSystemPortLister(dir, "/dev/pts");
+        serial_.setArrivalClock(&clock_);
         form = std::make_unique<TForm1>(Services{serial_, *lister_, clock_, dialogs});
         QObject::connect(form->RxTimer, &QTimer::timeout, form.get(), [this] {
             maxRxLen = std::max(maxRxLen, form->st.receive.RxLen);
             ++rxTicks;
         });
-        const int at = form->ComPort->findText(QString::fromStdString(vdev.link()));
+        const int at = form->ComPort->findText(QString::fromStdString(link));
         if (at < 0) return false;
         form->ComPort->setCurrentIndex(at);
         form->BTConnect->click();
@@ -266,6 +278,50 @@ private slots:
         QCOMPARE(got.size(), static_cast<qsizetype>(text.size()));
         QVERIFY(got == QByteArray::fromStdString(text));
         QCOMPARE(static_cast<std::int64_t>(entries), rig.form->st.receive.RenderedPackets);
+    }
+
+    // A relay that hands the bytes on in pieces (socat between two pseudo-terminals), fed as fast as it takes them:
+    // every byte arrives, in order.
+    void aFloodThroughARelayArrivesWhole() {
+        if (QStandardPaths::findExecutable(QStringLiteral("socat")).isEmpty()) QSKIP("no socat here");
+        QTemporaryDir links;
+        const QString port = links.filePath(QStringLiteral("port")), feed = links.filePath(QStringLiteral("feed"));
+        QProcess socat;
+        socat.start(QStringLiteral("socat"), {QStringLiteral("-d"), QStringLiteral("-d"),
+                                              QStringLiteral("pty,raw,echo=0,link=") + port,
+                                              QStringLiteral("pty,raw,echo=0,link=") + feed});
+        QVERIFY(RunUntil([&] { return QFile::exists(port) && QFile::exists(feed); }));
+        Rig rig;
+        QVERIFY(rig.startOn(links.path().toStdString(), port.toStdString()));
+        rig.form->RBHEX->click();
+        rig.form->StartLog->click();
+
+        const std::string text = NumberedLines(32000); // 2 MB
+        const int fd = ::open(feed.toLocal8Bit().constData(), O_WRONLY | O_NOCTTY | O_NONBLOCK);
+        QVERIFY(fd >= 0);
+        std::atomic<bool> stop{false};
+        std::thread feeder([&] {
+            for (std::size_t at = 0; at < text.size() && !stop;) {
+                pollfd p{fd, POLLOUT, 0};
+                if (::poll(&p, 1, 100) <= 0) continue;
+                const ssize_t n = ::write(fd, text.data() + at, std::min<std::size_t>(65536, text.size() - at));
+                if (n > 0) at += static_cast<std::size_t>(n);
+            }
+        });
+        const bool drained = rig.drain(static_cast<std::int64_t>(text.size()), 30000);
+        stop = true;
+        feeder.join();
+        ::close(fd); // only now: the relay ends when its other side closes
+        QVERIFY(drained);
+        QCOMPARE(rig.form->st.counters.RxBytes, static_cast<std::int64_t>(text.size()));
+        rig.form->StartLog->click();
+        QFile log(rig.logPath());
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        int entries = 0;
+        QVERIFY(Unhex(log.readAll(), &entries) == QByteArray::fromStdString(text));
+        rig.form.reset();
+        socat.terminate();
+        socat.waitForFinished();
     }
 };
 

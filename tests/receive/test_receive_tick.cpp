@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <utility>
 
 using namespace trelvo;
 using namespace trelvo::test;
@@ -61,6 +62,48 @@ TEST(ReceiveFraming, SilenceAndSizeCuts) {
         for (const Bytes& e : r.sink.entries)
             sizes.push_back(e.size()); // ASCII text without line ends: one character per byte
         EXPECT_EQ(sizes, c.packetSizes);
+    }
+}
+
+// A port that stamps bytes on arrival: a tick however late frames them as ticks every millisecond would have.
+TEST(ReceiveFraming, ArrivalTimesDecideTheSilenceAndTheReads) {
+    const struct {
+        const char* name;
+        std::int32_t timeOutMs;
+        std::vector<std::pair<std::int64_t, std::string>> arrivals; // ms after the start, bytes
+        std::int64_t tickAt;
+        std::vector<std::size_t> packetSizes;
+        std::int64_t reads, minWait, maxWait; // 0: "NA"
+    } cases[] = {
+        {"arrivals a millisecond apart are one packet at time-out 0",
+         0,
+         {{0, "ab"}, {1, "cd"}, {2, "ef"}},
+         9,
+         {6},
+         3,
+         1,
+         1},
+        {"a silent millisecond between arrivals ends it", 0, {{0, "ab"}, {2, "cd"}}, 9, {2, 2}, 2, 2, 2},
+        {"a gap of time-out + 1 keeps one packet", 5, {{0, "ab"}, {6, "cd"}}, 20, {4}, 2, 6, 6},
+        {"a gap of time-out + 2 cuts", 5, {{0, "ab"}, {7, "cd"}, {7, "e"}}, 20, {2, 3}, 2, 7, 7},
+        {"the silence after the last arrival is strictly more than the time-out", 100, {{0, "abc"}}, 100, {}, 1, 0, 0},
+        {"... counted to the tick", 100, {{0, "abc"}}, 101, {3}, 1, 0, 0},
+        {"a tick at the arrival's own millisecond ends nothing", 0, {{0, "abc"}}, 0, {}, 1, 0, 0},
+        {"the size cut stays", 0, {{0, Bytes_(3000)}}, 0, {2048}, 1, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RxRig r;
+        r.rx.RxTimeOutMs = c.timeOutMs;
+        const std::int64_t start = r.clock.now;
+        for (const auto& [ms, bytes] : c.arrivals) r.dev.arrive(start + ms, bytes);
+        r.tick(c.tickAt);
+        std::vector<std::size_t> sizes;
+        for (const Bytes& e : r.sink.entries) sizes.push_back(e.size());
+        EXPECT_EQ(sizes, c.packetSizes);
+        EXPECT_EQ(r.rx.ReadCount, c.reads);
+        EXPECT_EQ(r.rx.MinWaitMs, c.minWait ? c.minWait : RxState::kNoMinWait);
+        EXPECT_EQ(r.rx.MaxWaitMs, c.maxWait);
     }
 }
 

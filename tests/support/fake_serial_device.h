@@ -2,6 +2,7 @@
 #include "serial/serial_device.h"
 
 #include <algorithm>
+#include <deque>
 #include <functional>
 #include <set>
 #include <string>
@@ -30,6 +31,8 @@ public:
     std::string openedName;
     PortDcb lastDcb;
     std::string incoming; // bytes waiting in the driver queue
+    // A port that stamps its bytes on arrival: one monotonic reading per byte of `incoming` (see arrive()).
+    std::deque<std::int64_t> arrivalMs;
     std::string written;  // everything that went out, in order
     bool holdWrites = false;
     std::string outgoing; // taken by write(), not yet out
@@ -58,16 +61,30 @@ public:
         lastDcb = dcb;
         return true;
     }
+    void arrive(std::int64_t ms, const std::string& bytes) {
+        incoming += bytes;
+        arrivalMs.insert(arrivalMs.end(), bytes.size(), ms);
+    }
     std::uint32_t bytesWaiting() override {
         if (!isOpen || gone) return 0;
-        return static_cast<std::uint32_t>(std::min<std::size_t>(incoming.size(), queueLimit));
+        std::size_t n = incoming.size();
+        if (!arrivalMs.empty())
+            n = static_cast<std::size_t>(
+                std::find_if(arrivalMs.begin(), arrivalMs.end(), [&](std::int64_t ms) { return ms != arrivalMs[0]; }) -
+                arrivalMs.begin());
+        return static_cast<std::uint32_t>(std::min<std::size_t>(n, queueLimit));
     }
     std::uint32_t read(char* buffer, std::uint32_t maxBytes) override {
         if (!isOpen || gone) return 0;
         const std::uint32_t n = static_cast<std::uint32_t>(std::min<std::size_t>(maxBytes, incoming.size()));
         std::copy_n(incoming.data(), n, buffer);
         incoming.erase(0, n);
+        arrivalMs.erase(arrivalMs.begin(), arrivalMs.begin() + std::min<std::size_t>(n, arrivalMs.size()));
         return n;
+    }
+    std::optional<std::int64_t> nextArrivalMs() override {
+        if (!isOpen || gone || arrivalMs.empty()) return std::nullopt;
+        return arrivalMs.front();
     }
     std::uint32_t write(const char* data, std::uint32_t count) override {
         log.push_back("write");
@@ -79,6 +96,7 @@ public:
     void purge() override {
         log.push_back("purge");
         incoming.clear();
+        arrivalMs.clear();
         outgoing.clear();
     }
     void close() override {
@@ -94,6 +112,7 @@ public:
     void purgeInput() override {
         log.push_back("purge input");
         incoming.clear();
+        arrivalMs.clear();
     }
     void purgeOutput() override {
         log.push_back("purge output");

@@ -31,6 +31,7 @@ protected:
         WriteSoundLibrary(cwd_.filePath(QStringLiteral("CmdConfig")));
         ASSERT_TRUE(vdev.start()) << vdev->lastError();
         lister_ = MakeSystemPortLister(vdev.directory(), "/dev/pts");
+        serial.setArrivalClock(&clock_);
         form = std::make_unique<TForm1>(Services{serial, *lister_, clock_, dialogs});
         const int at = form->ComPort->findText(QString::fromStdString(vdev.link()));
         ASSERT_GE(at, 0) << "the link is listed";

@@ -1,0 +1,199 @@
+// The intake thread on POSIX systems: poll() on the device and on a wake pipe, read() whatever is there.
+#include "serial/serial_intake.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <utility>
+#include <vector>
+
+namespace trelvo {
+namespace {
+
+constexpr std::size_t kReadBytes = 64 * 1024;
+
+class PosixIntake final : public SerialIntake {
+public:
+    PosixIntake(int fd, const int wake[2], const Clock& clock)
+        : fd_(fd), wakeRead_(wake[0]), wakeWrite_(wake[1]), clock_(clock) {}
+
+    ~PosixIntake() override {
+        stop_ = true;
+        poke();
+        if (thread_.joinable()) thread_.join();
+        ::close(wakeRead_);
+        ::close(wakeWrite_);
+        ::close(fd_);
+    }
+
+    void start(std::function<void()> wake) override {
+        wake_ = std::move(wake);
+        thread_ = std::thread([this] { run(); });
+    }
+
+    void notified() override { pending_ = false; }
+
+    std::uint32_t waiting() override {
+        const std::lock_guard lock(mutex_);
+        return queue_.empty() ? 0 : static_cast<std::uint32_t>(queue_.front().bytes.size() - queue_.front().taken);
+    }
+
+    std::optional<std::int64_t> nextArrivalMs() override {
+        const std::lock_guard lock(mutex_);
+        if (queue_.empty()) return std::nullopt;
+        return queue_.front().ms;
+    }
+
+    std::uint32_t read(char* buffer, std::uint32_t maxBytes) override {
+        bool wakeReader = false;
+        std::uint32_t n = 0;
+        {
+            const std::lock_guard lock(mutex_);
+            if (queue_.empty()) return 0;
+            Arrival& a = queue_.front();
+            n = static_cast<std::uint32_t>(std::min<std::size_t>(maxBytes, a.bytes.size() - a.taken));
+            std::memcpy(buffer, a.bytes.data() + a.taken, n);
+            a.taken += n;
+            queued_ -= n;
+            if (a.taken == a.bytes.size()) queue_.pop_front();
+            wakeReader = wantRoom_ && queued_ + kReadBytes <= kQueueBytes;
+            if (wakeReader) wantRoom_ = false;
+        }
+        if (wakeReader) poke();
+        return n;
+    }
+
+    void clear() override {
+        bool wakeReader = false;
+        {
+            const std::lock_guard lock(mutex_);
+            queue_.clear();
+            queued_ = 0;
+            wakeReader = wantRoom_;
+            wantRoom_ = false;
+        }
+        if (wakeReader) poke();
+    }
+
+    bool hungUp() const override { return hungUp_; }
+
+private:
+    struct Arrival {
+        std::int64_t ms;
+        std::string bytes;
+        std::size_t taken = 0;
+    };
+
+    void poke() {
+        const char c = 0;
+        while (::write(wakeWrite_, &c, 1) < 0 && errno == EINTR) {
+        }
+    }
+
+    void tell() {
+        if (!pending_.exchange(true) && wake_) wake_();
+    }
+
+    void run() {
+        std::vector<char> buffer(kReadBytes);
+        bool readable = false; // the last read found bytes: read again before asking poll(), which costs more
+        while (!stop_) {
+            bool room;
+            {
+                const std::lock_guard lock(mutex_);
+                room = queued_ + kReadBytes <= kQueueBytes;
+                wantRoom_ = !room;
+            }
+            if (room && readable) {
+                const ssize_t n = ::read(fd_, buffer.data(), buffer.size());
+                if (n > 0) {
+                    take(buffer.data(), static_cast<std::size_t>(n));
+                    continue;
+                }
+                // Nothing more for now (a raw line with no minimum count reads 0 then); poll() tells of a hang-up.
+                readable = false;
+            }
+            // With the queue full the device is not read: its own queue fills and the line holds the sender back.
+            pollfd p[2] = {{fd_, static_cast<short>(room ? POLLIN : 0), 0}, {wakeRead_, POLLIN, 0}};
+            if (::poll(p, 2, -1) < 0) {
+                if (errno == EINTR) continue;
+                break;
+            }
+            if (p[1].revents & POLLIN) {
+                char drain[64];
+                while (::read(wakeRead_, drain, sizeof drain) > 0) {
+                }
+            }
+            if (stop_) break;
+            if (p[0].revents & POLLIN) {
+                const ssize_t n = ::read(fd_, buffer.data(), buffer.size());
+                if (n > 0) {
+                    take(buffer.data(), static_cast<std::size_t>(n));
+                    readable = true;
+                    continue;
+                }
+                if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
+                hangUp(); // end of file or an error: the device is gone
+                break;
+            }
+            if (p[0].revents & (POLLHUP | POLLERR | POLLNVAL)) {
+                hangUp();
+                break;
+            }
+        }
+    }
+
+    void take(const char* data, std::size_t n) {
+        const std::int64_t ms = clock_.monotonicMs();
+        bool turnedNonEmpty;
+        {
+            const std::lock_guard lock(mutex_);
+            turnedNonEmpty = queue_.empty();
+            // Reads within one millisecond are one arrival.
+            if (!queue_.empty() && queue_.back().ms == ms)
+                queue_.back().bytes.append(data, n);
+            else
+                queue_.push_back({ms, std::string(data, n)});
+            queued_ += n;
+        }
+        if (turnedNonEmpty) tell();
+    }
+
+    void hangUp() {
+        hungUp_ = true;
+        tell();
+    }
+
+    const int fd_, wakeRead_, wakeWrite_;
+    const Clock& clock_;
+    std::function<void()> wake_;
+    std::thread thread_;
+    std::atomic<bool> stop_{false}, pending_{false}, hungUp_{false};
+    std::mutex mutex_;
+    std::deque<Arrival> queue_;
+    std::size_t queued_ = 0;
+    bool wantRoom_ = false;
+};
+
+} // namespace
+
+std::unique_ptr<SerialIntake> OpenSerialIntake(const std::string& name, const Clock& clock) {
+    const int fd = ::open(name.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    int wake[2];
+    if (::pipe2(wake, O_NONBLOCK | O_CLOEXEC) != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    return std::make_unique<PosixIntake>(fd, wake, clock);
+}
+
+} // namespace trelvo
