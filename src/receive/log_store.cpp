@@ -60,8 +60,7 @@ void LogStore::appendLines(std::string_view text) {
         const std::string_view part =
             text.substr(from, at == std::string_view::npos ? std::string_view::npos : at - from);
         const std::size_t hexAt = HexRunAt(part);
-        const std::size_t size =
-            hexAt == std::string_view::npos ? part.size() : hexAt + (part.size() - hexAt + 1) / 3;
+        const std::size_t size = hexAt == std::string_view::npos ? part.size() : hexAt + (part.size() - hexAt + 1) / 3;
         if (blocks_.empty()) blocks_.emplace_back().reserve(kBlockBytes);
         if (blocks_[block_].capacity() - blocks_[block_].size() < size) {
             if (++block_ == blocks_.size()) blocks_.emplace_back();

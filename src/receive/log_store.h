@@ -86,7 +86,7 @@ private:
     std::vector<int> rowsBefore_; // rows of the lines before each line
     int lastRows_ = 0;            // rows of the last line
     LogMetrics metrics_;
-    mutable Bytes written_;   // the last hex line written out
+    mutable Bytes written_; // the last hex line written out
     mutable int writtenLine_ = -1;
 };
 

@@ -204,9 +204,9 @@ TEST(LogStore, HexRunsReadBackExactly) {
     const std::string lines[] = {
         run,
         "12:00:01.234 <<< " + run,
-        "F" + run,                          // a digit before the run without a blank
-        run.substr(3),                      // 15 bytes: too short to pack
-        run + " ",                          // a blank at the end
+        "F" + run,                                   // a digit before the run without a blank
+        run.substr(3),                               // 15 bytes: too short to pack
+        run + " ",                                   // a blank at the end
         "ab " + std::string(run).replace(0, 1, "a"), // lower case is not the HEX mode's
         run + " 4",
     };
