@@ -12,12 +12,18 @@ float Advance(const LogMetrics& m, unsigned char c, float x) {
     return next - x;
 }
 
-constexpr bool IsHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
+// The value of each hex digit as the HEX mode writes them (upper case); -1 for every other byte.
+constexpr std::array<std::int8_t, 256> MakeHexValues() {
+    std::array<std::int8_t, 256> t{};
+    for (int c = 0; c < 256; ++c)
+        t[static_cast<std::size_t>(c)] = static_cast<std::int8_t>(
+            c >= '0' && c <= '9' ? c - '0' : (c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1));
+    return t;
 }
+constexpr std::array<std::int8_t, 256> kHexValue = MakeHexValues();
 
-constexpr std::uint8_t HexValue(char c) {
-    return static_cast<std::uint8_t>(c <= '9' ? c - '0' : c - 'A' + 10);
+inline int HexValue(char c) {
+    return kHexValue[static_cast<unsigned char>(c)];
 }
 
 // Below this many bytes a hex run is kept as text: packing it would save less than the look for it costs.
@@ -27,9 +33,9 @@ constexpr std::size_t kMinHexRun = 16;
 // when the line ends in no such run of kMinHexRun bytes or more. The text before it is kept as it is, so the line
 // is written out again exactly, whatever it holds.
 std::size_t HexRunAt(std::string_view s) {
-    if (s.size() < kMinHexRun * 3 - 1 || !IsHexDigit(s.back())) return std::string_view::npos;
+    if (s.size() < kMinHexRun * 3 - 1 || HexValue(s.back()) < 0) return std::string_view::npos;
     std::size_t end = s.size(), runAt = std::string_view::npos, bytes = 0;
-    while (end >= 2 && IsHexDigit(s[end - 1]) && IsHexDigit(s[end - 2])) {
+    while (end >= 2 && (HexValue(s[end - 1]) | HexValue(s[end - 2])) >= 0) {
         runAt = end - 2;
         ++bytes;
         if (runAt == 0 || s[runAt - 1] != ' ') break;
@@ -74,8 +80,11 @@ void LogStore::appendLines(std::string_view text) {
         } else {
             l.hexAt = static_cast<std::uint32_t>(hexAt);
             b.append(part.substr(0, hexAt));
+            const std::size_t at = b.size();
+            b.resize(at + size - hexAt);
+            char* out = b.data() + at;
             for (std::size_t i = hexAt; i < part.size(); i += 3)
-                b.push_back(static_cast<char>(HexValue(part[i]) << 4 | HexValue(part[i + 1])));
+                *out++ = static_cast<char>(HexValue(part[i]) << 4 | HexValue(part[i + 1]));
         }
         starts_.push_back(l);
         bytes_ += part.size();
