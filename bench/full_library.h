@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QString>
 
+#include <memory>
+
 namespace trelvo::bench {
 
 inline Bytes Text(std::size_t n, int seed) {
@@ -18,19 +20,21 @@ inline Bytes Text(std::size_t n, int seed) {
     return t;
 }
 
-// Every text at its capacity, so that a comparison has the most to read.
+// List `i` with every text at its capacity, so that a comparison has the most to read.
+inline void FillList(TCmdListRec& r, int i) {
+    r.setListName(Text(kListNameCapacity, i));
+    for (int k = 1; k <= kCmdsPerList; ++k) {
+        r.setCmdLine(k, Text(kCmdLineCapacity, k));
+        r.setCmdName(k, Text(kCmdNameCapacity, k + 1));
+        for (int j = 1; j <= kHelpLinesPerCmd; ++j)
+            r.setHelpLine(k, j, Text(kHelpLineCapacity, j));
+    }
+}
+
 inline void FillLibrary(CmdStore& s) {
     RebuildCmdStore(s);
-    for (int i = 1; i <= kCmdLists; ++i) {
-        TCmdListRec& r = s.list(i);
-        r.setListName(Text(kListNameCapacity, i));
-        for (int k = 1; k <= kCmdsPerList; ++k) {
-            r.setCmdLine(k, Text(kCmdLineCapacity, k));
-            r.setCmdName(k, Text(kCmdNameCapacity, k + 1));
-            for (int j = 1; j <= kHelpLinesPerCmd; ++j)
-                r.setHelpLine(k, j, Text(kHelpLineCapacity, j));
-        }
-    }
+    for (int i = 1; i <= kCmdLists; ++i)
+        FillList(s.list(i), i);
 }
 
 inline Bytes FullHistoryFile() {
@@ -47,6 +51,24 @@ inline bool WriteFullLibrary(const QString& dir, const CmdStore& full, const Byt
     lib.write(full.image().data(), static_cast<qint64>(full.image().size()));
     old.write(history.data(), static_cast<qint64>(history.size()));
     return true;
+}
+
+// The same files written list by list, for a benchmark that measures its own process afterwards: a 10 MB block,
+// once freed, would raise the allocator's threshold for mapping blocks of their own and change how the window's
+// buffers are allocated.
+inline bool WriteFullLibrary(const QString& dir) {
+    QFile lib(dir + QStringLiteral("/CmdConfig")), old(dir + QStringLiteral("/OldCmd"));
+    if (!lib.open(QIODevice::WriteOnly) || !old.open(QIODevice::WriteOnly)) return false;
+    const auto list = std::make_unique<TCmdListRec>();
+    for (int i = 1; i <= kCmdLists; ++i) {
+        list->clearTexts();
+        list->setSignature(kCmdListSignature);
+        FillList(*list, i);
+        if (lib.write(reinterpret_cast<const char*>(list.get()), sizeof(TCmdListRec)) != sizeof(TCmdListRec))
+            return false;
+    }
+    const Bytes history = FullHistoryFile();
+    return old.write(history.data(), static_cast<qint64>(history.size())) == static_cast<qint64>(history.size());
 }
 
 } // namespace trelvo::bench

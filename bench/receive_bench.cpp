@@ -571,10 +571,8 @@ int Run(int argc, char** argv) {
         return 1;
     }
     const double prepareFrom = SinceBootMs();
-    trelvo::CmdStore library;
-    trelvo::bench::FillLibrary(library);
-    if (!trelvo::bench::WriteFullLibrary(work.path(), library, trelvo::bench::FullHistoryFile()))
-        std::fprintf(stderr, "the full library was not written\n");
+    // List by list: the memory printed is the window's, not a copy of the benchmark's own.
+    if (!trelvo::bench::WriteFullLibrary(work.path())) std::fprintf(stderr, "the full library was not written\n");
     vdev::VirtualDevice device(work.path().toStdString() + "/ttyV0");
     const std::set<long> before = ThreadIds();
     if (!device.start()) {

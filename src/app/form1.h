@@ -20,7 +20,6 @@
 
 class QCheckBox;
 class QComboBox;
-class QFileDialog;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -132,7 +131,6 @@ public:
     QLabel* StaticText3;
     QPushButton* BTPlot; // opens the plot window, left of the transfer counter
     LineBar* LineStatus; // in the status row, left of the transfer counter: the line and its control lines
-    QFileDialog* OpenDialog1;
     TSendFileProgress* SendFileProgress = nullptr; // made at the first file sent
 
     // The plot of the received numbers; made when first opened.

@@ -11,7 +11,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -122,10 +121,6 @@ void TForm1::BuildDesign() {
     BuildModePanel();
     BuildBottomPanel();
     BuildPlotControl();
-
-    OpenDialog1 = new QFileDialog(this);
-    OpenDialog1->setObjectName(QStringLiteral("OpenDialog1"));
-    OpenDialog1->setFileMode(QFileDialog::ExistingFile);
 
     RxTimer = new QTimer(this);
     RxTimer->setObjectName(QStringLiteral("RxTimer"));

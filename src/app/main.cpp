@@ -1,14 +1,13 @@
-// Program entry: the five windows in their order, then the event loop until the main window has closed.
+// Program entry: the main window, the help editor and the save prompt in their order (the about box and the picture
+// of a port not open are made when first shown, see QtDialogs), then the event loop until the main window has closed.
 
 #include "app/appearance.h"
 #include "app/command_line.h"
 #include "app/form1.h"
-#include "app/info_form.h"
 #include "app/production_services.h"
 #include "app/qt_dialogs.h"
 #include "library/edit_help_form.h"
 #include "library/save_form.h"
-#include "serial/open_port_error_form.h"
 
 #include <QApplication>
 #include <QStyleFactory>
@@ -29,9 +28,7 @@ int main(int argc, char** argv) {
     trelvo::TForm1 form1(trelvo::Services{platform.serial(), platform.ports(), platform.clock(), dialogs});
     trelvo::TFormEditHelpCmd formEditHelpCmd(form1, &form1);
     trelvo::TSave save(&form1);
-    trelvo::TInfo info(&form1);
-    trelvo::TOpenPortError openPortError(&form1);
-    dialogs.attach(&form1, &save, &info, &openPortError, form1.OpenDialog1);
+    dialogs.attach(&form1, &save); // the other windows are made when first shown
     dialogs.attachHelpEditor(&formEditHelpCmd);
 
     form1.show();

@@ -14,13 +14,9 @@
 
 namespace trelvo {
 
-void QtDialogs::attach(QWidget* mainWindow, TSave* save, TInfo* info, TOpenPortError* openPortError,
-                       QFileDialog* open) {
+void QtDialogs::attach(QWidget* mainWindow, TSave* save) {
     main_ = mainWindow;
     save_ = save;
-    info_ = info;
-    openPortError_ = openPortError;
-    open_ = open;
 }
 
 void QtDialogs::message(const std::string& utf8Text) {
@@ -56,7 +52,9 @@ void QtDialogs::notice(const std::string& utf8Text, std::function<void()> closed
 }
 
 void QtDialogs::showOpenPortError() {
-    if (openPortError_) openPortError_->exec();
+    if (!main_) return;
+    if (!openPortError_) openPortError_ = new TOpenPortError(main_);
+    openPortError_->exec();
 }
 
 SaveAnswer QtDialogs::askSaveChanges() {
@@ -72,7 +70,12 @@ void QtDialogs::editCommandHelp() {
 }
 
 std::optional<std::string> QtDialogs::chooseCommandFile() {
-    if (!open_) return std::nullopt;
+    if (!main_) return std::nullopt;
+    if (!open_) { // kept once made, so that it opens where it was left
+        open_ = new QFileDialog(main_);
+        open_->setObjectName(QStringLiteral("OpenDialog1"));
+        open_->setFileMode(QFileDialog::ExistingFile);
+    }
     const int result = open_->exec();
     // After a typed path and Enter the file-name completion stays on screen, a popup that would take the next click.
     for (QCompleter* completer : open_->findChildren<QCompleter*>())
@@ -82,7 +85,9 @@ std::optional<std::string> QtDialogs::chooseCommandFile() {
 }
 
 void QtDialogs::showInfo() {
-    if (info_) info_->exec();
+    if (!main_) return;
+    if (!info_) info_ = new TInfo(main_);
+    info_->exec();
 }
 
 } // namespace trelvo

@@ -15,8 +15,10 @@ class TOpenPortError;
 
 class QtDialogs final : public Dialogs {
 public:
-    // The windows are created after the main window; they are handed over once they exist.
-    void attach(QWidget* mainWindow, TSave* save, TInfo* info, TOpenPortError* openPortError, QFileDialog* open);
+    // The windows are created after the main window; they are handed over once they exist. The about box, the
+    // picture of a port not open and the file-open dialog are made when first shown, as children of the main
+    // window: most runs never show them, and the file dialog alone would cost a third of the start-up.
+    void attach(QWidget* mainWindow, TSave* save);
     void attachHelpEditor(TFormEditHelpCmd* editor) { editHelp_ = editor; }
 
     void message(const std::string& utf8Text) override;

@@ -1,6 +1,7 @@
 #include "receive/log_store.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace trelvo {
 namespace {
@@ -11,6 +12,51 @@ float Advance(const LogMetrics& m, unsigned char c, float x) {
     return next - x;
 }
 
+// The value of each hex digit as the HEX mode writes them (upper case); -1 for every other byte.
+constexpr std::array<std::int8_t, 256> MakeHexValues() {
+    std::array<std::int8_t, 256> t{};
+    for (int c = 0; c < 256; ++c)
+        t[static_cast<std::size_t>(c)] = static_cast<std::int8_t>(
+            c >= '0' && c <= '9' ? c - '0' : (c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1));
+    return t;
+}
+constexpr std::array<std::int8_t, 256> kHexValue = MakeHexValues();
+
+inline int HexValue(char c) {
+    return kHexValue[static_cast<unsigned char>(c)];
+}
+
+// Below this many bytes a hex run is kept as text: packing it would save less than the look for it costs.
+constexpr std::size_t kMinHexRun = 16;
+
+// Where the run of hex bytes that ends the line begins ("HH HH ... HH", upper case, one blank between), or npos
+// when the line ends in no such run of kMinHexRun bytes or more. The text before it is kept as it is, so the line
+// is written out again exactly, whatever it holds.
+std::size_t HexRunAt(std::string_view s) {
+    if (s.size() < kMinHexRun * 3 - 1 || HexValue(s.back()) < 0) return std::string_view::npos;
+    std::size_t end = s.size(), runAt = std::string_view::npos, bytes = 0;
+    while (end >= 2 && (HexValue(s[end - 1]) | HexValue(s[end - 2])) >= 0) {
+        runAt = end - 2;
+        ++bytes;
+        if (runAt == 0 || s[runAt - 1] != ' ') break;
+        end = runAt - 1;
+    }
+    return bytes >= kMinHexRun ? runAt : std::string_view::npos;
+}
+
+// "00 " .. "FF ", three characters per byte.
+constexpr std::array<char, 256 * 3> MakeHexTable() {
+    constexpr char digits[] = "0123456789ABCDEF";
+    std::array<char, 256 * 3> t{};
+    for (int b = 0; b < 256; ++b) {
+        t[static_cast<std::size_t>(b) * 3] = digits[b >> 4];
+        t[static_cast<std::size_t>(b) * 3 + 1] = digits[b & 15];
+        t[static_cast<std::size_t>(b) * 3 + 2] = ' ';
+    }
+    return t;
+}
+constexpr std::array<char, 256 * 3> kHexText = MakeHexTable();
+
 } // namespace
 
 void LogStore::appendLines(std::string_view text) {
@@ -19,17 +65,30 @@ void LogStore::appendLines(std::string_view text) {
         const std::size_t at = text.find('\n', from);
         const std::string_view part =
             text.substr(from, at == std::string_view::npos ? std::string_view::npos : at - from);
+        const std::size_t hexAt = HexRunAt(part);
+        const std::size_t size = hexAt == std::string_view::npos ? part.size() : hexAt + (part.size() - hexAt + 1) / 3;
         if (blocks_.empty()) blocks_.emplace_back().reserve(kBlockBytes);
-        if (blocks_[block_].capacity() - blocks_[block_].size() < part.size()) {
+        if (blocks_[block_].capacity() - blocks_[block_].size() < size) {
             if (++block_ == blocks_.size()) blocks_.emplace_back();
-            blocks_[block_].reserve(std::max(kBlockBytes, part.size()));
+            blocks_[block_].reserve(std::max(kBlockBytes, size));
         }
         Bytes& b = blocks_[block_];
-        starts_.push_back({static_cast<std::uint32_t>(block_), static_cast<std::uint32_t>(b.size()),
-                           static_cast<std::uint32_t>(part.size())});
-        b.append(part);
+        Line l{static_cast<std::uint32_t>(block_), static_cast<std::uint32_t>(b.size()),
+               static_cast<std::uint32_t>(size)};
+        if (hexAt == std::string_view::npos) {
+            b.append(part);
+        } else {
+            l.hexAt = static_cast<std::uint32_t>(hexAt);
+            b.append(part.substr(0, hexAt));
+            const std::size_t at = b.size();
+            b.resize(at + size - hexAt);
+            char* out = b.data() + at;
+            for (std::size_t i = hexAt; i < part.size(); i += 3)
+                *out++ = static_cast<char>(HexValue(part[i]) << 4 | HexValue(part[i + 1]));
+        }
+        starts_.push_back(l);
         bytes_ += part.size();
-        addRows(lineCount() - 1);
+        addRows(part);
         if (at == std::string_view::npos) break;
         from = at + 1;
     }
@@ -44,16 +103,36 @@ void LogStore::clear() {
     starts_.clear();
     rowsBefore_.clear();
     lastRows_ = 0;
+    writtenLine_ = -1;
 }
 
 std::string_view LogStore::line(int i) const {
     const Line& l = starts_[static_cast<std::size_t>(i)];
-    return {blocks_[l.block].data() + l.offset, l.length};
+    const std::string_view s = stored(l);
+    if (l.hexAt == kPlain) return s;
+    if (writtenLine_ != i) {
+        written_.assign(s.substr(0, l.hexAt));
+        const std::size_t at = written_.size();
+        written_.resize(at + (s.size() - l.hexAt) * 3);
+        char* out = written_.data() + at;
+        for (const char c : s.substr(l.hexAt)) {
+            std::memcpy(out, &kHexText[static_cast<std::uint8_t>(c) * 3u], 3);
+            out += 3;
+        }
+        written_.pop_back(); // no blank after the last byte
+        writtenLine_ = i;
+    }
+    return written_;
+}
+
+int LogStore::lineSize(int i) const {
+    const Line& l = starts_[static_cast<std::size_t>(i)];
+    return static_cast<int>(l.hexAt == kPlain ? l.length : l.hexAt + (l.length - l.hexAt) * 3 - 1);
 }
 
 LogPos LogStore::end() const {
     if (starts_.empty()) return {};
-    return {lineCount() - 1, static_cast<int>(line(lineCount() - 1).size())};
+    return {lineCount() - 1, lineSize(lineCount() - 1)};
 }
 
 Bytes LogStore::text(LogPos from, LogPos to) const {
@@ -76,12 +155,12 @@ void LogStore::setMetrics(const LogMetrics& m) {
     rowsBefore_.clear();
     lastRows_ = 0;
     for (int l = 0; l < lineCount(); ++l)
-        addRows(l);
+        addRows(line(l));
 }
 
-void LogStore::addRows(int line) {
+void LogStore::addRows(std::string_view text) {
     rowsBefore_.push_back(rowCount());
-    lastRows_ = static_cast<int>(breaks(this->line(line)).size());
+    lastRows_ = static_cast<int>(breaks(text).size());
 }
 
 int LogStore::rowsOf(int line) const {

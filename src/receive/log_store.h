@@ -2,7 +2,8 @@
 // The text of the log window, apart from any widget: its lines as CP1251 bytes in blocks, appended to and
 // emptied (the 5000-line rule keeps it bounded; see log_view.h), and the rows they wrap into at a width, measured
 // with an advance per byte. Nothing is converted per character here: only the lines a view draws or a search reads
-// become Unicode.
+// become Unicode. A line that ends in a long run of hex bytes ("0D 0A 41 ...", as the HEX mode writes them) keeps
+// that run as the bytes themselves, a third of its text, and is written out again when it is read.
 
 #include "common/cp1251.h"
 
@@ -34,7 +35,10 @@ public:
     void clear();
 
     int lineCount() const { return static_cast<int>(starts_.size()); }
+    // The text of a line. A line kept as hex bytes is written out into a buffer of the store: its view lasts until
+    // line() is asked for another line.
     std::string_view line(int i) const;
+    int lineSize(int i) const;
     // Lines from `from` to `to` (an empty range when `to` is before `from`), joined by "\n".
     Bytes text(LogPos from, LogPos to) const;
     Bytes allText() const { return text({}, end()); }
@@ -64,14 +68,17 @@ public:
     std::vector<int> breaks(std::string_view line) const;
 
 private:
-    void addRows(int line);
+    void addRows(std::string_view text);
 
     // Lines never span blocks, and a block never moves once filled: growing copies nothing, so a flood's memory stays
     // near the bytes it holds. Emptied blocks are kept for the next lines.
     static constexpr std::size_t kBlockBytes = 256 * 1024;
+    static constexpr std::uint32_t kPlain = UINT32_MAX;
     struct Line {
-        std::uint32_t block, offset, length;
+        std::uint32_t block, offset, length; // what the block holds
+        std::uint32_t hexAt = kPlain;        // the text before the hex run; the rest of the block's part is its bytes
     };
+    std::string_view stored(const Line& l) const { return {blocks_[l.block].data() + l.offset, l.length}; }
     std::vector<Bytes> blocks_;
     std::size_t block_ = 0; // the block being filled
     std::size_t bytes_ = 0;
@@ -79,6 +86,8 @@ private:
     std::vector<int> rowsBefore_; // rows of the lines before each line
     int lastRows_ = 0;            // rows of the last line
     LogMetrics metrics_;
+    mutable Bytes written_; // the last hex line written out
+    mutable int writtenLine_ = -1;
 };
 
 } // namespace trelvo

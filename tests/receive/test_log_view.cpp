@@ -196,6 +196,34 @@ TEST(LogStore, AppendedLinesAndTheTextOfARange) {
     EXPECT_EQ(s.allText(), "");
 }
 
+// Lines ending in a run of hex bytes are kept as the bytes; every line reads back as it was appended.
+TEST(LogStore, HexRunsReadBackExactly) {
+    std::string run; // "00 11 22 .. FF", 16 bytes
+    for (int i = 0; i < 16; ++i)
+        run += std::string(i ? " " : "") + "0123456789ABCDEF"[i] + "0123456789ABCDEF"[15 - i];
+    const std::string lines[] = {
+        run,
+        "12:00:01.234 <<< " + run,
+        "F" + run,                                   // a digit before the run without a blank
+        run.substr(3),                               // 15 bytes: too short to pack
+        run + " ",                                   // a blank at the end
+        "ab " + std::string(run).replace(0, 1, "a"), // lower case is not the HEX mode's
+        run + " 4",
+    };
+    LogStore s;
+    std::string all;
+    for (const std::string& l : lines) {
+        s.appendLines(l);
+        all += (all.empty() ? "" : "\n") + l;
+    }
+    for (int i = 0; i < s.lineCount(); ++i) {
+        EXPECT_EQ(s.line(i), lines[i]) << i;
+        EXPECT_EQ(s.lineSize(i), static_cast<int>(lines[i].size())) << i;
+    }
+    EXPECT_EQ(s.allText(), all);
+    EXPECT_EQ(s.text({1, 20}, {2, 4}), lines[1].substr(20) + "\n" + lines[2].substr(0, 4));
+}
+
 // Rows break after the last blank that fits, anywhere when none does; blanks hang past the edge.
 TEST(LogStore, LinesWrapAtTheWidth) {
     const struct {
