@@ -129,6 +129,7 @@ public:
     }
 
     void shots(const QString& dir) {
+        setPlotOpen(true);
         TFormPlot& plot = *form_.FormPlot;
         const auto save = [&](const char* name) {
             RunFor(400);
@@ -154,8 +155,10 @@ public:
         RunFor(300);
     }
 
-    // Fills the plot with `points` samples of 8 series, then times pictures of all of it.
-    void bigFrame(long points) {
+    // Fills the plot with `points` samples of 8 series, then times pictures of all of it (and saves one into
+    // `shotsDir` when given: the same points every run, so two builds' pictures can be compared pixel for pixel).
+    void bigFrame(long points, const QString& shotsDir) {
+        setPlotOpen(true);
         TFormPlot& plot = *form_.FormPlot;
         plot.BTClearClick();
         plot.CBSpan->setCurrentIndex(3); // everything kept
@@ -175,6 +178,10 @@ public:
             frames.push_back(w.ms());
         }
         std::sort(frames.begin(), frames.end());
+        if (!shotsDir.isEmpty()) {
+            plot.Canvas->grab().save(shotsDir + QStringLiteral("/plot-big.png"));
+            std::system(qPrintable(QStringLiteral("import -window root %1/screen-big.png 2>/dev/null").arg(shotsDir)));
+        }
         std::printf("One frame, %zu points per series x %d series kept, canvas %dx%d: median %.1f ms, best %.1f, worst "
                     "%.1f ms; store memory %.1f MB (RSS %.1f MB after); parsing and storing them took %.2f s (%.0f "
                     "lines/s)\n",
@@ -245,7 +252,7 @@ int Run(int argc, char** argv) {
                     (open.guiCpu - closed.guiCpu) * 100, open.framesPerSecond, open.paintMs);
     }
     if (!shots.isEmpty()) h.shots(shots);
-    if (points > 0) h.bigFrame(points);
+    if (points > 0) h.bigFrame(points, shots);
     std::fflush(stdout);
     return 0;
 }

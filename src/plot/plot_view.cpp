@@ -102,6 +102,14 @@ std::vector<double> PlotTicks(PlotRange r, int pixels, int spacing) {
     return ticks;
 }
 
+int PlotFrameGapMs(std::size_t newSamples, double scrollPixelsPerSecond, double lastPaintMs) {
+    constexpr int kFastMs = 45, kSlowMs = 100;
+    constexpr std::size_t kFastSamples = 40;
+    constexpr double kFastScroll = 100;
+    const int gap = newSamples >= kFastSamples || scrollPixelsPerSecond >= kFastScroll ? kFastMs : kSlowMs;
+    return std::max(gap, static_cast<int>(std::min(4 * lastPaintMs, 10000.0)));
+}
+
 std::string PlotNumberText(double v) {
     if (std::isnan(v)) return "-";
     char text[32];
