@@ -65,7 +65,7 @@ private:
     PlotRange followX() const;
     void computeColumns(PlotRange x, int width);
     void takeManual(PlotRange x, PlotRange y); // a zoom or a pan
-    void drawFigure(QPainter& p, const QRect& rect, int flags, const QString& text);
+    void drawFigure(QPainter& p, const QRect& rect, int flags, double value);
     double xAt(int px) const;
     double yAt(int py) const;
 
@@ -93,8 +93,10 @@ private:
         QImage image;
         QPoint at; // within the figure's rectangle
     };
-    QHash<QString, Figure> figures_;
+    QHash<std::pair<double, int>, Figure> figures_; // by value and axis (the flags)
     QFont figuresFont_;
+    std::vector<bool> shownList_; // kept from picture to picture: painting one allocates nothing
+
 };
 
 } // namespace trelvo

@@ -97,8 +97,9 @@ std::vector<double> PlotTicks(PlotRange r, int pixels, int spacing) {
             step = m * power;
             break;
         }
-    for (double t = std::ceil(r.lo / step) * step; t <= r.hi && ticks.size() < 100; t += step)
-        ticks.push_back(std::abs(t) < step * 1e-9 ? 0.0 : t);
+    // Each tick a whole multiple of the step, not a sum of steps: the same tick gets the same value every picture.
+    for (double k = std::ceil(r.lo / step); k * step <= r.hi && ticks.size() < 100; ++k)
+        ticks.push_back(k == 0 ? 0.0 : k * step);
     return ticks;
 }
 
