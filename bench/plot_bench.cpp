@@ -263,8 +263,8 @@ int Run(int argc, char** argv) {
         }
         if (rounds > 1) {
             std::sort(added.begin(), added.end());
-            std::printf("%6.0f baud, %d rounds: the open plot adds %+.2f %% of a core (median), %+.2f to %+.2f\n",
-                        baud, rounds, added[added.size() / 2], added.front(), added.back());
+            std::printf("%6.0f baud, %d rounds: the open plot adds %+.2f %% of a core (median), %+.2f to %+.2f\n", baud,
+                        rounds, added[added.size() / 2], added.front(), added.back());
         }
     }
     if (!shots.isEmpty()) h.shots(shots);

@@ -185,10 +185,9 @@ void PlotCanvas::render(QPainter& p, QSize size) {
         p.fillRect(QRect(at, area.top(), 1, area.height()), grid);
         drawFigure(p, QRect(at - 45, area.bottom() + 4, 90, fh), Qt::AlignHCenter | Qt::AlignTop, t);
     }
-    for (const QRect& side : {QRect(area.left(), area.top(), area.width(), 1),
-                              QRect(area.left(), area.bottom(), area.width(), 1),
-                              QRect(area.left(), area.top(), 1, area.height()),
-                              QRect(area.right(), area.top(), 1, area.height())})
+    for (const QRect& side :
+         {QRect(area.left(), area.top(), area.width(), 1), QRect(area.left(), area.bottom(), area.width(), 1),
+          QRect(area.left(), area.top(), 1, area.height()), QRect(area.right(), area.top(), 1, area.height())})
         p.fillRect(side, text_);
 
     // The series: per column a bar from its minimum to its maximum, stretched to the last value of the column

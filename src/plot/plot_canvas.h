@@ -96,7 +96,6 @@ private:
     QHash<std::pair<double, int>, Figure> figures_; // by value and axis (the flags)
     QFont figuresFont_;
     std::vector<bool> shownList_; // kept from picture to picture: painting one allocates nothing
-
 };
 
 } // namespace trelvo

@@ -142,10 +142,10 @@ TEST(PlotView, ColumnsKeepExtremesAndBreakAtGaps) {
 }
 
 TEST(PlotView, FramesComeSlowerWhenLittleChanges) {
-    EXPECT_EQ(PlotFrameGapMs(5, 50, 1), 100);      // a few samples, a slow scroll
-    EXPECT_EQ(PlotFrameGapMs(40, 50, 1), 45);      // a flood of samples
-    EXPECT_EQ(PlotFrameGapMs(5, 100, 1), 45);      // a fast scroll
-    EXPECT_EQ(PlotFrameGapMs(40, 50, 30), 120);    // a slow picture waits four times its time
+    EXPECT_EQ(PlotFrameGapMs(5, 50, 1), 100);   // a few samples, a slow scroll
+    EXPECT_EQ(PlotFrameGapMs(40, 50, 1), 45);   // a flood of samples
+    EXPECT_EQ(PlotFrameGapMs(5, 100, 1), 45);   // a fast scroll
+    EXPECT_EQ(PlotFrameGapMs(40, 50, 30), 120); // a slow picture waits four times its time
 }
 
 TEST(PlotView, SeriesColoursStandOutOnEveryScheme) {
