@@ -3,7 +3,9 @@
 // with the plot closed and open, the plot's frame rate, then the time of one frame with 1,000,000 points per series
 // kept, and the memory they take.
 //
-//   trelvo-bench-plot [--seconds N] [--bauds 115200,921600] [--points N] [--shots DIR]
+//   trelvo-bench-plot [--seconds N] [--rounds N] [--bauds 115200,921600] [--points N] [--shots DIR]
+//   (--rounds: closed and open in turn that many times per baud rate, then the median and range of the difference;
+//   a shared host's slow spells fall on single rounds)
 //   (--shots: pictures of both windows into DIR after the first stream, at the design size, wider, and in two of
 //   the log's colour schemes)
 
@@ -26,6 +28,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -129,6 +132,7 @@ public:
     }
 
     void shots(const QString& dir) {
+        setPlotOpen(true);
         TFormPlot& plot = *form_.FormPlot;
         const auto save = [&](const char* name) {
             RunFor(400);
@@ -154,8 +158,10 @@ public:
         RunFor(300);
     }
 
-    // Fills the plot with `points` samples of 8 series, then times pictures of all of it.
-    void bigFrame(long points) {
+    // Fills the plot with `points` samples of 8 series, then times pictures of all of it (and saves one into
+    // `shotsDir` when given: the same points every run, so two builds' pictures can be compared pixel for pixel).
+    void bigFrame(long points, const QString& shotsDir) {
+        setPlotOpen(true);
         TFormPlot& plot = *form_.FormPlot;
         plot.BTClearClick();
         plot.CBSpan->setCurrentIndex(3); // everything kept
@@ -175,6 +181,10 @@ public:
             frames.push_back(w.ms());
         }
         std::sort(frames.begin(), frames.end());
+        if (!shotsDir.isEmpty()) {
+            plot.Canvas->grab().save(shotsDir + QStringLiteral("/plot-big.png"));
+            std::system(qPrintable(QStringLiteral("import -window root %1/screen-big.png 2>/dev/null").arg(shotsDir)));
+        }
         std::printf("One frame, %zu points per series x %d series kept, canvas %dx%d: median %.1f ms, best %.1f, worst "
                     "%.1f ms; store memory %.1f MB (RSS %.1f MB after); parsing and storing them took %.2f s (%.0f "
                     "lines/s)\n",
@@ -195,6 +205,7 @@ private:
 
 int Run(int argc, char** argv) {
     double seconds = 10;
+    int rounds = 1;
     long points = 1000000;
     std::vector<double> bauds = {115200, 921600};
     QString shots;
@@ -204,6 +215,8 @@ int Run(int argc, char** argv) {
             seconds = std::atof(argv[i + 1]);
         else if (a == "--shots")
             shots = QString::fromLocal8Bit(argv[i + 1]);
+        else if (a == "--rounds")
+            rounds = std::max(1, std::atoi(argv[i + 1]));
         else if (a == "--points")
             points = std::atol(argv[i + 1]);
         else if (a == "--bauds") {
@@ -235,17 +248,27 @@ int Run(int argc, char** argv) {
         return 1;
     }
     for (double baud : bauds) {
-        h.setPlotOpen(false);
-        const Figures closed = h.stream(baud, seconds);
-        h.setPlotOpen(true);
-        const Figures open = h.stream(baud, seconds);
-        std::printf("%6.0f baud, 8-series lines: %.0f lines/s; CPU plot closed %.2f %%, open %.2f %% (%+.2f); "
-                    "%.1f frames/s, %.2f ms to paint one\n",
-                    baud, open.linesPerSecond, closed.guiCpu * 100, open.guiCpu * 100,
-                    (open.guiCpu - closed.guiCpu) * 100, open.framesPerSecond, open.paintMs);
+        std::vector<double> added;
+        for (int r = 0; r < rounds; ++r) {
+            h.setPlotOpen(false);
+            const Figures closed = h.stream(baud, seconds);
+            h.setPlotOpen(true);
+            const Figures open = h.stream(baud, seconds);
+            added.push_back((open.guiCpu - closed.guiCpu) * 100);
+            std::printf("%6.0f baud, 8-series lines: %.0f lines/s; CPU plot closed %.2f %%, open %.2f %% (%+.2f); "
+                        "%.1f frames/s, %.2f ms to paint one\n",
+                        baud, open.linesPerSecond, closed.guiCpu * 100, open.guiCpu * 100, added.back(),
+                        open.framesPerSecond, open.paintMs);
+            std::fflush(stdout);
+        }
+        if (rounds > 1) {
+            std::sort(added.begin(), added.end());
+            std::printf("%6.0f baud, %d rounds: the open plot adds %+.2f %% of a core (median), %+.2f to %+.2f\n", baud,
+                        rounds, added[added.size() / 2], added.front(), added.back());
+        }
     }
     if (!shots.isEmpty()) h.shots(shots);
-    if (points > 0) h.bigFrame(points);
+    if (points > 0) h.bigFrame(points, shots);
     std::fflush(stdout);
     return 0;
 }

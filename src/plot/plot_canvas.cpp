@@ -25,6 +25,22 @@ QString Text(double v) {
     return QString::fromStdString(PlotNumberText(v));
 }
 
+// The smallest rectangle that holds every pixel not of the background.
+QRect InkRect(const QImage& image, QRgb background) {
+    int left = image.width(), right = -1, top = image.height(), bottom = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if (row[x] != background) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    }
+    return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
 } // namespace
 
 PlotCanvas::PlotCanvas(const PlotStore& store, QWidget* parent) : QWidget(parent), store_(store) {
@@ -79,6 +95,7 @@ bool PlotCanvas::shown(int series) const {
 void PlotCanvas::setColours(const QColor& background, const QColor& text) {
     background_ = background;
     text_ = text;
+    figures_.clear();
     colours_.clear();
     const PlotRgb bg{background.red(), background.green(), background.blue()};
     for (int s = 0; s < PlotStore::kMaxSeries; ++s) {
@@ -117,6 +134,11 @@ PlotRange PlotCanvas::followX() const {
     return {lo, std::max(hi, lo + 1)};
 }
 
+double PlotCanvas::scrollPixelsPerSecond() const {
+    if (!follow_ || standAt_ || span_ <= 0) return 0;
+    return plotArea(size()).width() / span_;
+}
+
 PlotRange PlotCanvas::rangeX() const {
     return follow_ ? followX() : manualX_;
 }
@@ -137,10 +159,10 @@ void PlotCanvas::render(QPainter& p, QSize size) {
     p.fillRect(QRect(QPoint(0, 0), size), background_);
     const PlotRange x = rangeX();
     computeColumns(x, area.width());
-    std::vector<bool> shownList;
+    shownList_.resize(static_cast<std::size_t>(store_.seriesCount()));
     for (int s = 0; s < store_.seriesCount(); ++s)
-        shownList.push_back(shown(s));
-    const PlotRange y = autoY_ && follow_ ? AutoRangeY(columns_, shownList) : manualY_;
+        shownList_[static_cast<std::size_t>(s)] = shown(s);
+    const PlotRange y = autoY_ && follow_ ? AutoRangeY(columns_, shownList_) : manualY_;
     lastX_ = x;
     lastY_ = y;
     const double ky = area.height() / (y.hi - y.lo);
@@ -148,47 +170,50 @@ void PlotCanvas::render(QPainter& p, QSize size) {
     const double kx = area.width() / (x.hi - x.lo);
     const auto px = [&](double v) { return area.left() + (v - x.lo) * kx; };
 
-    // Grid and figures.
+    // Grid and figures. The grid's lines are one-pixel rectangles: a filled rectangle costs far less than a line.
     const QColor grid = Mixed(background_, text_, 0.18);
-    p.setPen(grid);
     p.setFont(font());
-    const QFontMetrics m(font());
+    p.setPen(text_);
+    const int fh = QFontMetrics(p.font()).height();
     for (double t : PlotTicks(y, area.height(), 40)) {
         const int at = static_cast<int>(std::lround(py(t)));
-        p.setPen(grid);
-        p.drawLine(area.left(), at, area.right(), at);
-        p.setPen(text_);
-        p.drawText(QRect(0, at - m.height() / 2, kLeft - 6, m.height()), Qt::AlignRight | Qt::AlignVCenter, Text(t));
+        p.fillRect(QRect(area.left(), at, area.width(), 1), grid);
+        drawFigure(p, QRect(0, at - fh / 2, kLeft - 6, fh), Qt::AlignRight | Qt::AlignVCenter, t);
     }
     for (double t : PlotTicks(x, area.width(), 90)) {
         const int at = static_cast<int>(std::lround(px(t)));
-        p.setPen(grid);
-        p.drawLine(at, area.top(), at, area.bottom());
-        p.setPen(text_);
-        p.drawText(QRect(at - 45, area.bottom() + 4, 90, m.height()), Qt::AlignHCenter | Qt::AlignTop, Text(t));
+        p.fillRect(QRect(at, area.top(), 1, area.height()), grid);
+        drawFigure(p, QRect(at - 45, area.bottom() + 4, 90, fh), Qt::AlignHCenter | Qt::AlignTop, t);
     }
-    p.setPen(text_);
-    p.drawRect(area.adjusted(0, 0, -1, -1));
+    for (const QRect& side :
+         {QRect(area.left(), area.top(), area.width(), 1), QRect(area.left(), area.bottom(), area.width(), 1),
+          QRect(area.left(), area.top(), 1, area.height()), QRect(area.right(), area.top(), 1, area.height())})
+        p.fillRect(side, text_);
 
-    // The series: per column a bar from its minimum to its maximum, joined to the column before.
+    // The series: per column a bar from its minimum to its maximum, stretched to the last value of the column
+    // before when that one is its neighbour; a line only across empty columns. Dense curves are then filled
+    // rectangles one pixel wide, which cost far less than as many short line segments.
     p.save();
     p.setClipRect(area);
-    QPolygonF line;
+    const auto row = [&](float v) { return static_cast<int>(std::floor(py(v))); };
     for (int s = 0; s < store_.seriesCount(); ++s) {
-        p.setPen(QPen(seriesColour(s), 1));
-        line.clear();
+        const QColor colour = seriesColour(s);
+        p.setPen(QPen(colour, 1));
+        int prevColumn = -2, prevLast = 0;
         for (const PlotColumn& c : columns_[static_cast<std::size_t>(s)]) {
-            const double cx = area.left() + c.column + 0.5;
-            if (!c.joined && !line.isEmpty()) {
-                p.drawPolyline(line);
-                line.clear();
+            int top = row(c.max), bottom = row(c.min);
+            if (c.joined && prevColumn >= 0) {
+                if (c.column == prevColumn + 1) {
+                    top = std::min(top, prevLast);
+                    bottom = std::max(bottom, prevLast);
+                } else {
+                    p.drawLine(area.left() + prevColumn, prevLast, area.left() + c.column, row(c.first));
+                }
             }
-            line << QPointF(cx, py(c.first));
-            if (c.min != c.max) line << QPointF(cx, py(c.min)) << QPointF(cx, py(c.max));
-            line << QPointF(cx, py(c.last));
+            p.fillRect(area.left() + c.column, top, 1, bottom - top + 1, colour);
+            prevColumn = c.column;
+            prevLast = row(c.last);
         }
-        if (line.size() == 1) line << line.front() + QPointF(1, 0); // a single point still shows
-        if (!line.isEmpty()) p.drawPolyline(line);
     }
     if (pointerX_ >= area.left() && pointerX_ <= area.right()) {
         p.setPen(QPen(text_, 1, Qt::DashLine));
@@ -199,6 +224,37 @@ void PlotCanvas::render(QPainter& p, QSize size) {
         p.drawRect(QRect(dragFrom_, dragTo_).normalized());
     }
     p.restore();
+}
+
+void PlotCanvas::drawFigure(QPainter& p, const QRect& rect, int flags, double value) {
+    const QPaintDevice* device = p.device();
+    if (!device || device->devicePixelRatio() != 1) { // an image of its own would not match pixel for pixel
+        p.drawText(rect, flags, Text(value));
+        return;
+    }
+    // A figure's rectangle depends only on its axis (the flags) and the font's height.
+    if (p.font() != figuresFont_ || figures_.size() > 256) { // the time axis brings new figures all along
+        figures_.clear();
+        figuresFont_ = p.font();
+    }
+    const std::pair<double, int> key(value, flags);
+    auto it = figures_.find(key);
+    if (it == figures_.end()) {
+        const QString text = Text(value);
+        QImage image(rect.size(), QImage::Format_RGB32);
+        image.setDotsPerMeterX(qRound(device->logicalDpiX() / 0.0254)); // the same font size as on the device
+        image.setDotsPerMeterY(qRound(device->logicalDpiY() / 0.0254));
+        image.fill(background_);
+        {
+            QPainter ip(&image);
+            ip.setFont(p.font());
+            ip.setPen(text_);
+            ip.drawText(QRect(QPoint(0, 0), rect.size()), flags, text);
+        }
+        const QRect ink = InkRect(image, background_.rgb());
+        it = figures_.insert(key, Figure{ink.isEmpty() ? QImage() : image.copy(ink), ink.topLeft()});
+    }
+    if (!it->image.isNull()) p.drawImage(rect.topLeft() + it->at, it->image);
 }
 
 void PlotCanvas::paintEvent(QPaintEvent*) {

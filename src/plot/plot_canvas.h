@@ -7,6 +7,9 @@
 #include "plot/plot_view.h"
 
 #include <QColor>
+#include <QFont>
+#include <QHash>
+#include <QImage>
 #include <QWidget>
 
 #include <optional>
@@ -37,6 +40,8 @@ public:
     PlotRange rangeX() const;
     // Paints the whole plot at `size` (the widget's own painting, the PNG export, the benchmark).
     void render(QPainter& p, QSize size);
+    // How many pixels a second the picture moves while it follows the newest samples (0: it stands or only shrinks).
+    double scrollPixelsPerSecond() const;
     // How long the last picture took to paint, in ms.
     double lastPaintMs() const { return lastPaintMs_; }
     // The values of every series at X value `x` (the nearest sample), as one line of text.
@@ -60,6 +65,7 @@ private:
     PlotRange followX() const;
     void computeColumns(PlotRange x, int width);
     void takeManual(PlotRange x, PlotRange y); // a zoom or a pan
+    void drawFigure(QPainter& p, const QRect& rect, int flags, double value);
     double xAt(int px) const;
     double yAt(int py) const;
 
@@ -81,6 +87,15 @@ private:
     PlotRange dragX_, dragY_;
     int pointerX_ = -1;
     double lastPaintMs_ = 0;
+    // The axes' figures, each drawn once into an image of its own (only its ink) and copied from then on: laying
+    // out and drawing text each picture cost about as much as the curves. Dropped when the font or colours change.
+    struct Figure {
+        QImage image;
+        QPoint at; // within the figure's rectangle
+    };
+    QHash<std::pair<double, int>, Figure> figures_; // by value and axis (the flags)
+    QFont figuresFont_;
+    std::vector<bool> shownList_; // kept from picture to picture: painting one allocates nothing
 };
 
 } // namespace trelvo

@@ -31,7 +31,6 @@
 namespace trelvo {
 namespace {
 
-constexpr std::int64_t kFrameMs = 45;   // 22 pictures a second at most
 constexpr std::int64_t kConfirmMs = 20; // between the two looks at a part line that is due
 constexpr std::int64_t kLegendMs = 500; // the legend's figures twice a second
 
@@ -183,16 +182,17 @@ void TFormPlot::addLine(std::string_view line, std::int64_t placedMs) {
     // Placed times only grow; a clock that says otherwise does not send the curve back.
     lastSeconds_ = std::max(lastSeconds_, static_cast<double>(placedMs - originMs_) / 1000.0);
     const std::size_t extra = store_.extraNames().size();
-    if (store_.add(lastSeconds_, values_)) changed_ = true;
+    if (store_.add(lastSeconds_, values_)) {
+        changed_ = true;
+        ++newSamples_;
+    }
     if (changed_ || store_.extraNames().size() != extra) legendDue_ = true;
 }
 
-// The next picture: at most every kFrameMs, and none while nothing changes; a part line held for its end is ended
-// when it is due.
+// The next picture: paced by what came since the last one (PlotFrameGapMs), and none while nothing changes; a part
+// line held for its end is ended when it is due. The pointer, a zoom and a pan repaint the canvas at once.
 void TFormPlot::scheduleFrame() {
-    // A picture of many points takes long: four times its time passes before the next, so the plot leaves the
-    // window's thread at least four fifths of its time for receiving and the log.
-    const auto gap = std::max<std::int64_t>(kFrameMs, static_cast<std::int64_t>(4 * Canvas->lastPaintMs()));
+    const std::int64_t gap = PlotFrameGapMs(newSamples_, Canvas->scrollPixelsPerSecond(), Canvas->lastPaintMs());
     std::int64_t due = legendDue_ || changed_ ? lastFrameMs_ + gap : -1;
     const std::int64_t held = staleSeen_ ? clock_.monotonicMs() + kConfirmMs : splitter_.heldDueMs();
     if (held >= 0 && (due < 0 || held < due)) due = held;
@@ -214,6 +214,7 @@ void TFormPlot::frame() {
     lastFrameMs_ = now;
     if (changed_ && !paused_) Canvas->update(); // a paused picture stands still
     changed_ = false;
+    newSamples_ = 0;
     // The legend's figures at most every kLegendMs; a new series at once.
     if (legendDue_ && (now - lastLegendMs_ >= kLegendMs || Legend->topLevelItemCount() != store_.seriesCount())) {
         updateLegend();

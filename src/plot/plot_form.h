@@ -89,6 +89,7 @@ private:
     bool attached_ = false;  // the receive path's tap
     bool staleSeen_ = false; // a part line was found due once; the next look ends it
     bool changed_ = false;   // samples came since the last frame
+    std::size_t newSamples_ = 0; // how many
     bool legendDue_ = false; // the legend has figures to show
     std::int64_t lastFrameMs_ = 0;
     std::int64_t lastLegendMs_ = 0;

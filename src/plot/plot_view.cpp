@@ -97,9 +97,18 @@ std::vector<double> PlotTicks(PlotRange r, int pixels, int spacing) {
             step = m * power;
             break;
         }
-    for (double t = std::ceil(r.lo / step) * step; t <= r.hi && ticks.size() < 100; t += step)
-        ticks.push_back(std::abs(t) < step * 1e-9 ? 0.0 : t);
+    // Each tick a whole multiple of the step, not a sum of steps: the same tick gets the same value every picture.
+    for (double k = std::ceil(r.lo / step); k * step <= r.hi && ticks.size() < 100; ++k)
+        ticks.push_back(k == 0 ? 0.0 : k * step);
     return ticks;
+}
+
+int PlotFrameGapMs(std::size_t newSamples, double scrollPixelsPerSecond, double lastPaintMs) {
+    constexpr int kFastMs = 45, kSlowMs = 100;
+    constexpr std::size_t kFastSamples = 40;
+    constexpr double kFastScroll = 100;
+    const int gap = newSamples >= kFastSamples || scrollPixelsPerSecond >= kFastScroll ? kFastMs : kSlowMs;
+    return std::max(gap, static_cast<int>(std::min(4 * lastPaintMs, 10000.0)));
 }
 
 std::string PlotNumberText(double v) {

@@ -40,6 +40,11 @@ PlotRange AutoRangeY(const std::vector<std::vector<PlotColumn>>& columns, const 
 
 // Round tick values within `r`, about one per `pixels / spacing`.
 std::vector<double> PlotTicks(PlotRange r, int pixels, int spacing);
+// How long after the last picture the next one is due while samples come in, in ms. The picture changes by what
+// came: a slow stream (few new samples, a view that moves a few pixels a second) waits up to 100 ms, so it costs
+// 10 pictures a second; 40 new samples or a view that scrolls 100 pixels a second or more get 22 a second. After a
+// slow picture four times its time passes first, so that the window's thread keeps four fifths of its time.
+int PlotFrameGapMs(std::size_t newSamples, double scrollPixelsPerSecond, double lastPaintMs);
 // A value as the legend and the axes write it: up to 6 significant digits, no exponent for everyday sizes.
 std::string PlotNumberText(double v);
 

@@ -141,6 +141,13 @@ TEST(PlotView, ColumnsKeepExtremesAndBreakAtGaps) {
     EXPECT_FALSE(cols[1].joined);
 }
 
+TEST(PlotView, FramesComeSlowerWhenLittleChanges) {
+    EXPECT_EQ(PlotFrameGapMs(5, 50, 1), 100);   // a few samples, a slow scroll
+    EXPECT_EQ(PlotFrameGapMs(40, 50, 1), 45);   // a flood of samples
+    EXPECT_EQ(PlotFrameGapMs(5, 100, 1), 45);   // a fast scroll
+    EXPECT_EQ(PlotFrameGapMs(40, 50, 30), 120); // a slow picture waits four times its time
+}
+
 TEST(PlotView, SeriesColoursStandOutOnEveryScheme) {
     const PlotRgb schemes[] = {{240, 240, 240}, {244, 247, 252}, {0, 255, 255},
                                {0, 0, 0},       {255, 0, 0},     {255, 255, 255}};
