@@ -118,8 +118,9 @@ void TForm1::RxTimerTimer() {
 void TForm1::RxTick(ReceivePath& path) {
     const bool skipped = st.receive.RxBusy; // a tick entered from a modal window only clears the flag
     const RxTickResult r = trelvo::RxTimerTimer(st.receive, path);
-    // A tick that found bytes is followed by another: more may wait than one tick takes.
-    ScheduleRxTimer(skipped || r.readCaption, r.moreWaiting);
+    // A tick that found bytes is followed by another: more may wait than one tick takes. A port that stamps its
+    // bytes on arrival tells of the next ones itself, once the line falls silent.
+    ScheduleRxTimer((skipped || r.readCaption) && !r.stamped, r.moreWaiting);
     // The figures are counted at once and shown with the next drawing, as the entries are.
     if (!r.readCaption && !r.waitCaptions && !r.transferCaption) return;
     const bool wasWaiting = rxCaptions_.readCaption || rxCaptions_.waitCaptions || rxCaptions_.transferCaption;

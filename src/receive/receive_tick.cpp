@@ -90,6 +90,7 @@ RxTickResult RxTimerTimer(RxState& rx, ReceivePath& path) {
         if (waiting > 0 && path.device.nextArrivalMs()) {
             const bool more = TakeArrivals(rx, path, result, now);
             result.moreWaiting = more;
+            result.stamped = true;
             // The silence is measured from the last arrival to this moment, once nothing is left waiting.
             const std::int64_t end = path.clock.monotonicMs();
             if (end < rx.LastRxMs) rx.LastRxMs = end;

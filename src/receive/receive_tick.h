@@ -63,6 +63,7 @@ struct RxTickResult {
     bool transferCaption = false; // StaticText3: TransferCaption
     int packets = 0;              // packets rendered in this tick (shown or filtered out)
     bool moreWaiting = false;     // stamped bytes were left for the next tick, which is due at once
+    bool stamped = false;         // the bytes read came stamped on arrival: the port tells of the next ones
 };
 
 RxTickResult RxTimerTimer(RxState& rx, ReceivePath& path);

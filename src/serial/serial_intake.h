@@ -19,7 +19,8 @@ public:
 
     // Stops the thread and waits for it, then closes the descriptor.
     virtual ~SerialIntake() = default;
-    // Starts reading. `wake` is called on the reading thread when the queue turns non-empty or the device hangs up,
+    // Starts reading. `wake` is called on the reading thread when new bytes wait and the line has been silent for a
+    // millisecond (or many bytes wait, or the oldest have waited a while), or when the device hangs up,
     // once until notified() says it was heard.
     virtual void start(std::function<void()> wake) = 0;
     virtual void notified() = 0;

@@ -20,6 +20,12 @@ namespace {
 
 constexpr std::size_t kReadBytes = 64 * 1024;
 
+// The window is told of new bytes once the line has been silent for a millisecond after them (the receive tick
+// then reads and ends the packet in one turn of its event loop instead of two), or at once when this many wait, or
+// when the oldest untold bytes are this old, so that a line that never falls silent is still read promptly.
+constexpr std::size_t kTellAtBytes = 1024;
+constexpr std::int64_t kTellWithinMs = 10;
+
 class PosixIntake final : public SerialIntake {
 public:
     PosixIntake(int fd, const int wake[2], const Clock& clock)
@@ -123,9 +129,14 @@ private:
             }
             // With the queue full the device is not read: its own queue fills and the line holds the sender back.
             pollfd p[2] = {{fd_, static_cast<short>(room ? POLLIN : 0), 0}, {wakeRead_, POLLIN, 0}};
-            if (::poll(p, 2, -1) < 0) {
+            const int ready = ::poll(p, 2, untoldWaitMs());
+            if (ready < 0) {
                 if (errno == EINTR) continue;
                 break;
+            }
+            if (ready == 0) {
+                tellUntold(); // the line fell silent
+                continue;
             }
             if (p[1].revents & POLLIN) {
                 char drain[64];
@@ -153,10 +164,8 @@ private:
 
     void take(const char* data, std::size_t n) {
         const std::int64_t ms = clock_.monotonicMs();
-        bool turnedNonEmpty;
         {
             const std::lock_guard lock(mutex_);
-            turnedNonEmpty = queue_.empty();
             // Reads within one millisecond are one arrival.
             if (!queue_.empty() && queue_.back().ms == ms)
                 queue_.back().bytes.append(data, n);
@@ -164,7 +173,23 @@ private:
                 queue_.push_back({ms, std::string(data, n)});
             queued_ += n;
         }
-        if (turnedNonEmpty) tell();
+        if (untold_ == 0) firstUntoldMs_ = ms;
+        untold_ += n;
+        if (untold_ >= kTellAtBytes || ms - firstUntoldMs_ >= kTellWithinMs) tellUntold();
+    }
+
+    // How long poll() may wait before the untold bytes are told of: a millisecond of silence (a tick then finds the
+    // line silent), at most until the oldest of them is kTellWithinMs old; for ever with nothing untold.
+    int untoldWaitMs() const {
+        if (untold_ == 0) return -1;
+        const std::int64_t left = firstUntoldMs_ + kTellWithinMs - clock_.monotonicMs();
+        return static_cast<int>(std::clamp<std::int64_t>(left, 0, 1));
+    }
+
+    void tellUntold() {
+        if (untold_ == 0) return;
+        untold_ = 0;
+        tell();
     }
 
     void hangUp() {
@@ -181,6 +206,9 @@ private:
     std::deque<Arrival> queue_;
     std::size_t queued_ = 0;
     bool wantRoom_ = false;
+    // The reading thread's own: bytes taken since the window was last told, the first and last arrival among them.
+    std::size_t untold_ = 0;
+    std::int64_t firstUntoldMs_ = 0;
 };
 
 } // namespace
