@@ -152,6 +152,7 @@ Bytes LogStore::text(LogPos from, LogPos to) const {
 
 void LogStore::setMetrics(const LogMetrics& m) {
     metrics_ = m;
+    widest_ = std::max(m.tabStop, *std::max_element(m.advance.begin(), m.advance.end()));
     rowsBefore_.clear();
     lastRows_ = 0;
     for (int l = 0; l < lineCount(); ++l)
@@ -160,6 +161,12 @@ void LogStore::setMetrics(const LogMetrics& m) {
 
 void LogStore::addRows(std::string_view text) {
     rowsBefore_.push_back(rowCount());
+    // A line that would fit even if every byte were the widest (a pixel spare for the sums' rounding) is one row
+    // without measuring: in a flood most lines are.
+    if (static_cast<float>(text.size()) * widest_ <= metrics_.width - 1) {
+        lastRows_ = 1;
+        return;
+    }
     lastRows_ = static_cast<int>(breaks(text).size());
 }
 

@@ -85,6 +85,7 @@ private:
     std::vector<Line> starts_;
     std::vector<int> rowsBefore_; // rows of the lines before each line
     int lastRows_ = 0;            // rows of the last line
+    float widest_ = 0;            // the widest advance a byte can take, a tab's included
     LogMetrics metrics_;
     mutable Bytes written_; // the last hex line written out
     mutable int writtenLine_ = -1;
