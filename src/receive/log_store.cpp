@@ -152,7 +152,7 @@ Bytes LogStore::text(LogPos from, LogPos to) const {
 
 void LogStore::setMetrics(const LogMetrics& m) {
     metrics_ = m;
-    widest_ = std::max(m.tabStop, *std::max_element(m.advance.begin(), m.advance.end()));
+    widest_ = *std::max_element(m.advance.begin(), m.advance.end());
     rowsBefore_.clear();
     lastRows_ = 0;
     for (int l = 0; l < lineCount(); ++l)
@@ -161,13 +161,19 @@ void LogStore::setMetrics(const LogMetrics& m) {
 
 void LogStore::addRows(std::string_view text) {
     rowsBefore_.push_back(rowCount());
-    // A line that would fit even if every byte were the widest (a pixel spare for the sums' rounding) is one row
-    // without measuring: in a flood most lines are.
-    if (static_cast<float>(text.size()) * widest_ <= metrics_.width - 1) {
-        lastRows_ = 1;
-        return;
-    }
-    lastRows_ = static_cast<int>(breaks(text).size());
+    lastRows_ = fitsOneRow(text) ? 1 : static_cast<int>(breaks(text).size());
+}
+
+// In a flood most lines fit: told without measuring when even the widest bytes would fit (a pixel spare for the
+// sums' rounding), else by the same sum breaks() makes, without its list.
+bool LogStore::fitsOneRow(std::string_view text) const {
+    if (metrics_.width <= 0) return true;
+    if (std::memchr(text.data(), '\t', text.size()) != nullptr) return false;
+    if (static_cast<float>(text.size()) * widest_ <= metrics_.width - 1) return true;
+    float x = 0;
+    for (const char c : text)
+        x += metrics_.advance[static_cast<unsigned char>(c)];
+    return x <= metrics_.width;
 }
 
 int LogStore::rowsOf(int line) const {

@@ -69,6 +69,7 @@ public:
 
 private:
     void addRows(std::string_view text);
+    bool fitsOneRow(std::string_view text) const;
 
     // Lines never span blocks, and a block never moves once filled: growing copies nothing, so a flood's memory stays
     // near the bytes it holds. Emptied blocks are kept for the next lines.
@@ -85,7 +86,7 @@ private:
     std::vector<Line> starts_;
     std::vector<int> rowsBefore_; // rows of the lines before each line
     int lastRows_ = 0;            // rows of the last line
-    float widest_ = 0;            // the widest advance a byte can take, a tab's included
+    float widest_ = 0;            // the widest advance of a byte other than a tab
     LogMetrics metrics_;
     mutable Bytes written_; // the last hex line written out
     mutable int writtenLine_ = -1;
