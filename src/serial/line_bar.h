@@ -82,8 +82,8 @@ public:
     int captionRoom() const;
     bool captionCut() const;
 
-    // Room left free between the bar and the transfer counter.
-    static constexpr int kGapRight = 100;
+    // Room left free between the bar and the transfer counter: the plot's button and a gap either side of it.
+    static constexpr int kGapRight = 104;
     static constexpr int kHeight = 17;
     // Between the end of the caption's text and the bar.
     static constexpr int kCaptionGap = 8;
