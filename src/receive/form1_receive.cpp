@@ -6,7 +6,6 @@
 #include "receive/log_scroll_bar.h"
 #include "receive/log_text_view.h"
 
-#include <QAbstractTextDocumentLayout>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,10 +13,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
-#include <QSignalBlocker>
-#include <QTextBlock>
-#include <QTextCursor>
-#include <QTextDocument>
 #include <QTimer>
 
 #include <algorithm>
