@@ -14,6 +14,7 @@
 #include "common/clock.h"
 #include "plot/plot_canvas.h"
 #include "plot/plot_form.h"
+#include "bench_support.h"
 #include "process_stats.h"
 #include "quiet_dialogs.h"
 #include "serial/port_lister.h"
@@ -37,12 +38,6 @@
 
 namespace trelvo::bench {
 namespace {
-
-void RunFor(double ms) {
-    QEventLoop loop;
-    QTimer::singleShot(static_cast<int>(ms), Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
-}
 
 // 1000 lines of 8 named integers that move like slow signals, looped by the device.
 std::string EightSeriesText() {

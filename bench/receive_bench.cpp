@@ -14,6 +14,7 @@
 #include "app/form1.h"
 #include "common/clock.h"
 #include "common/dialogs.h"
+#include "bench_support.h"
 #include "process_stats.h"
 #include "full_library.h"
 #include "quiet_dialogs.h"
@@ -118,27 +119,6 @@ private:
     int depth_ = 0;
 };
 
-void RunFor(double ms) {
-    QEventLoop loop;
-    QTimer::singleShot(static_cast<int>(ms), Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-// Runs the event loop until `done` holds (checked after every event batch, at least each millisecond).
-bool RunUntil(const std::function<bool()>& done, double timeoutMs) {
-    Stopwatch w;
-    QEventLoop loop;
-    QTimer check;
-    check.setTimerType(Qt::PreciseTimer);
-    check.setInterval(1);
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (done() || w.ms() > timeoutMs) loop.quit();
-    });
-    check.start();
-    if (!done()) loop.exec();
-    return done();
-}
-
 // 64-byte lines "0123...xyz" CR LF; 1024 of them, so the device writes whole chunks.
 std::string FloodText() {
     static const char kChars[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
@@ -173,21 +153,6 @@ double ThreadsCpuSeconds(const std::vector<long>& tids) {
     for (long t : tids)
         s += ThreadCpuSeconds(t);
     return s;
-}
-
-struct Percentiles {
-    double median = 0, p95 = 0, p99 = 0, max = 0;
-};
-
-Percentiles Summarise(std::vector<double> v) {
-    Percentiles p;
-    if (v.empty()) return p;
-    std::sort(v.begin(), v.end());
-    p.median = v[v.size() / 2];
-    p.p95 = v[std::min(v.size() - 1, v.size() * 95 / 100)];
-    p.p99 = v[std::min(v.size() - 1, v.size() * 99 / 100)];
-    p.max = v.back();
-    return p;
 }
 
 // The gaps between a timer's ticks, and the number of ticks.

@@ -14,6 +14,7 @@
 #include "app/form1.h"
 #include "common/clock.h"
 #include "common/dialogs.h"
+#include "bench_support.h"
 #include "process_stats.h"
 #include "quiet_dialogs.h"
 #include "serial/port_lister.h"
@@ -66,41 +67,6 @@ public:
 private:
     QtSerialDevice port_;
 };
-
-void RunFor(double ms) {
-    QEventLoop loop;
-    QTimer::singleShot(static_cast<int>(ms), Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-// Runs the event loop until `done` holds (looked at each millisecond) or timeoutMs passed.
-bool RunUntil(const std::function<bool()>& done, double timeoutMs) {
-    Stopwatch w;
-    QEventLoop loop;
-    QTimer check;
-    check.setTimerType(Qt::PreciseTimer);
-    check.setInterval(1);
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (done() || w.ms() > timeoutMs) loop.quit();
-    });
-    check.start();
-    if (!done()) loop.exec();
-    return done();
-}
-
-struct Percentiles {
-    double median = 0, p99 = 0, max = 0;
-};
-
-Percentiles Summarise(std::vector<double> v) {
-    Percentiles p;
-    if (v.empty()) return p;
-    std::sort(v.begin(), v.end());
-    p.median = v[v.size() / 2];
-    p.p99 = v[std::min(v.size() - 1, v.size() * 99 / 100)];
-    p.max = v.back();
-    return p;
-}
 
 // A 10 ms timer of the window's thread: the gaps between its beats show how long the thread was held up.
 class Heartbeat {
