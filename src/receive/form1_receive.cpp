@@ -58,8 +58,8 @@ void TForm1::RxDataArrived() {
         return;
     }
     // A port that takes bytes in on its own tells of them from the event loop, with their arrival times, so the
-    // tick may run now, whatever it places. While the tick already runs every millisecond it is left to that: the
-    // bytes wait in the port's queue, which goes on taking them in, and the window is not woken for every piece.
+    // tick may run now, whatever it places. While a tick is already due (at once, or every millisecond) it is left
+    // to that: the bytes wait in the port's queue, which goes on taking them in.
     if (svc_.serial.nextArrivalMs()) {
         if (!RxTimer->isActive() || RxTimer->interval() > 1) RxTick(rxPath_);
         return;

@@ -1,5 +1,7 @@
 #include "receive/log_store.h"
 
+#include "receive/packet_render.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -43,19 +45,6 @@ std::size_t HexRunAt(std::string_view s) {
     }
     return bytes >= kMinHexRun ? runAt : std::string_view::npos;
 }
-
-// "00 " .. "FF ", three characters per byte.
-constexpr std::array<char, 256 * 3> MakeHexTable() {
-    constexpr char digits[] = "0123456789ABCDEF";
-    std::array<char, 256 * 3> t{};
-    for (int b = 0; b < 256; ++b) {
-        t[static_cast<std::size_t>(b) * 3] = digits[b >> 4];
-        t[static_cast<std::size_t>(b) * 3 + 1] = digits[b & 15];
-        t[static_cast<std::size_t>(b) * 3 + 2] = ' ';
-    }
-    return t;
-}
-constexpr std::array<char, 256 * 3> kHexText = MakeHexTable();
 
 } // namespace
 
@@ -112,13 +101,7 @@ std::string_view LogStore::line(int i) const {
     if (l.hexAt == kPlain) return s;
     if (writtenLine_ != i) {
         written_.assign(s.substr(0, l.hexAt));
-        const std::size_t at = written_.size();
-        written_.resize(at + (s.size() - l.hexAt) * 3);
-        char* out = written_.data() + at;
-        for (const char c : s.substr(l.hexAt)) {
-            std::memcpy(out, &kHexText[static_cast<std::uint8_t>(c) * 3u], 3);
-            out += 3;
-        }
+        AppendHex(written_, s.substr(l.hexAt));
         written_.pop_back(); // no blank after the last byte
         writtenLine_ = i;
     }

@@ -21,16 +21,6 @@ constexpr std::array<char, 256 * 3> MakeHexTable() {
 }
 constexpr std::array<char, 256 * 3> kHex = MakeHexTable();
 
-void AppendHex(Bytes& out, std::string_view bytes) {
-    const std::size_t start = out.size();
-    out.resize(start + bytes.size() * 3);
-    char* dst = out.data() + start;
-    for (unsigned char b : bytes) {
-        std::memcpy(dst, &kHex[b * 3u], 3);
-        dst += 3;
-    }
-}
-
 constexpr bool IsSpecial(unsigned char b) {
     return b == 0 || b == '\n' || b == '\r';
 }
@@ -60,6 +50,16 @@ void AppendAscii(Bytes& out, std::string_view bytes) {
 }
 
 } // namespace
+
+void AppendHex(Bytes& out, std::string_view bytes) {
+    const std::size_t start = out.size();
+    out.resize(start + bytes.size() * 3);
+    char* dst = out.data() + start;
+    for (unsigned char b : bytes) {
+        std::memcpy(dst, &kHex[b * 3u], 3);
+        dst += 3;
+    }
+}
 
 bool RenderPacket(Bytes& out, std::string_view bytes, RenderMode mode, bool visTime, const LocalTime& time) {
     out.clear();

@@ -24,6 +24,9 @@ struct RenderSettings {
 // "<NULL>", every other byte stays as it is. HEX: "0D " per byte. With visTime the received time-stamp prefix
 // goes in front. Then only what the rendering added at the end is removed: the blank after the last hex byte, the
 // LF of a final CR's line break; every received character is kept.
+// Appends each byte as the HEX mode writes it: two upper-case digits and a blank.
+void AppendHex(Bytes& out, std::string_view bytes);
+
 bool RenderPacket(Bytes& out, std::string_view bytes, RenderMode mode, bool visTime, const LocalTime& time);
 
 inline std::optional<Bytes> RenderPacket(std::string_view bytes, RenderMode mode, bool visTime, const LocalTime& time) {
