@@ -41,16 +41,22 @@ CmdLoadResult CmdConfigFile::load(CmdStore& store, const LocalTime& now) {
     if (exists) {
         if (const std::string why = NotRegularFileReason(file_); !why.empty())
             return leaveFile(CmdLoadStatus::Unreadable, FailureText(kNotRead, file_, why));
-        QFile in(file_);
-        if (!in.open(QIODevice::ReadOnly))
-            return leaveFile(CmdLoadStatus::Unreadable, FailureText(kNotRead, file_, in.errorString().toStdString()));
         // A trailing part of a record counts as no record; records after the 100th are not read.
-        for (int i = 1; i <= kCmdLists && !damaged; ++i) {
-            const qint64 n = in.read(reinterpret_cast<char*>(&store.list(i)), kRecSize);
-            if (n < 0 || in.error() != QFileDevice::NoError)
+        if (const long long got = store.mapCopyOf(file_); got >= 0) {
+            for (int i = 1; i <= kCmdLists && !damaged; ++i)
+                damaged = got < i * kRecSize || store.signature(i) != kCmdListSignature;
+        } else {
+            QFile in(file_);
+            if (!in.open(QIODevice::ReadOnly))
                 return leaveFile(CmdLoadStatus::Unreadable,
                                  FailureText(kNotRead, file_, in.errorString().toStdString()));
-            damaged = n != kRecSize || store.list(i).signature() != kCmdListSignature;
+            for (int i = 1; i <= kCmdLists && !damaged; ++i) {
+                const qint64 n = in.read(reinterpret_cast<char*>(&store.list(i)), kRecSize);
+                if (n < 0 || in.error() != QFileDevice::NoError)
+                    return leaveFile(CmdLoadStatus::Unreadable,
+                                     FailureText(kNotRead, file_, in.errorString().toStdString()));
+                damaged = n != kRecSize || store.list(i).signature() != kCmdListSignature;
+            }
         }
     }
     if (!damaged) return result;

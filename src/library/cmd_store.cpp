@@ -2,6 +2,8 @@
 
 #include "common/shortstring.h"
 
+#include <array>
+#include <cstddef>
 #include <string>
 
 namespace trelvo {
@@ -9,6 +11,12 @@ namespace trelvo {
 namespace {
 inline std::size_t At(int n) {
     return static_cast<std::size_t>(n - 1);
+}
+
+std::int32_t DecodeSignature(const std::uint8_t* b) {
+    const std::uint32_t v = std::uint32_t(b[0]) | std::uint32_t(b[1]) << 8 | std::uint32_t(b[2]) << 16 |
+                            std::uint32_t(b[3]) << 24;
+    return static_cast<std::int32_t>(v);
 }
 } // namespace
 
@@ -38,9 +46,7 @@ void TCmdListRec::setHelpLine(int cmd, int line, std::string_view text) {
 }
 
 std::int32_t TCmdListRec::signature() const {
-    const std::uint32_t v = std::uint32_t(Signature[0]) | std::uint32_t(Signature[1]) << 8 |
-                            std::uint32_t(Signature[2]) << 16 | std::uint32_t(Signature[3]) << 24;
-    return static_cast<std::int32_t>(v);
+    return DecodeSignature(Signature);
 }
 
 void TCmdListRec::setSignature(std::int32_t value) {
@@ -71,10 +77,25 @@ bool TCmdListRec::sameTexts(const TCmdListRec& o) const {
     return true;
 }
 
-CmdStore::CmdStore() : lists_(std::make_unique<TCmdListRec[]>(kCmdLists)) {}
+CmdStore::CmdStore() : block_(kCmdConfigSize) {}
 
 std::string_view CmdStore::image() const {
-    return std::string_view(reinterpret_cast<const char*>(lists_.get()), kCmdConfigSize);
+    return std::string_view(block_.data(), kCmdConfigSize);
+}
+
+Bytes CmdStore::GetListName(int list) const {
+    if (!InRange(list)) return Bytes();
+    std::uint8_t name[sizeof(TCmdListRec::ListName)];
+    const std::size_t at = static_cast<std::size_t>(list - 1) * kCmdListRecSize + offsetof(TCmdListRec, ListName);
+    if (!block_.readQuietly(at, name, sizeof name)) return this->list(list).listName();
+    return GetShortString(name, kListNameCapacity);
+}
+
+std::int32_t CmdStore::signature(int list) const {
+    std::array<std::uint8_t, sizeof(TCmdListRec::Signature)> sig;
+    const std::size_t at = static_cast<std::size_t>(list - 1) * kCmdListRecSize + offsetof(TCmdListRec, Signature);
+    if (!block_.readQuietly(at, sig.data(), sig.size())) return this->list(list).signature();
+    return DecodeSignature(sig.data());
 }
 
 void RebuildCmdStore(CmdStore& store) {

@@ -5,10 +5,10 @@
 // from 1; no operation checks the numbers it is given.
 
 #include "common/cp1251.h"
+#include "library/cmd_block.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string_view>
 #include <type_traits>
 
@@ -70,12 +70,14 @@ class CmdStore {
 public:
     CmdStore();
 
-    TCmdListRec& list(int list) { return lists_[static_cast<std::size_t>(list - 1)]; }
-    const TCmdListRec& list(int list) const { return lists_[static_cast<std::size_t>(list - 1)]; }
+    TCmdListRec& list(int list) { return lists()[static_cast<std::size_t>(list - 1)]; }
+    const TCmdListRec& list(int list) const { return lists()[static_cast<std::size_t>(list - 1)]; }
 
     // The whole block as the file holds it.
     std::string_view image() const;
-    char* data() { return reinterpret_cast<char*>(lists_.get()); }
+    char* data() { return block_.data(); }
+    // The file's bytes in place of the store's (see CmdBlock::mapCopyOf).
+    long long mapCopyOf(const std::filesystem::path& file) { return block_.mapCopyOf(file); }
 
     // What the dialogs reach the store by; texts are CP1251 and cut to the field's capacity. A number out of range
     // (a dialog opened with no command chosen) reads as an empty text and stores nothing.
@@ -100,10 +102,15 @@ public:
     void SetListName(int list, std::string_view text) {
         if (InRange(list)) this->list(list).setListName(text);
     }
-    Bytes GetListName(int list) const { return InRange(list) ? this->list(list).listName() : Bytes(); }
+    // Leaves the pages of a list that is not open out of memory (see CmdBlock::readQuietly).
+    Bytes GetListName(int list) const;
+    std::int32_t signature(int list) const;
 
 private:
-    std::unique_ptr<TCmdListRec[]> lists_;
+    TCmdListRec* lists() { return reinterpret_cast<TCmdListRec*>(block_.data()); }
+    const TCmdListRec* lists() const { return reinterpret_cast<const TCmdListRec*>(block_.data()); }
+
+    CmdBlock block_;
 };
 
 // The library of a first start or of a damaged file: lists named "List 1" .. "List 100", every other text empty,

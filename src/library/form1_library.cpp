@@ -180,7 +180,7 @@ void TForm1::ReadListCmd(int list) {
     CBLists->clear();
     QStringList all;
     for (int i = 1; i <= kCmdLists; ++i)
-        all << FromCp1251(st.cmdStore.list(i).listName());
+        all << FromCp1251(st.cmdStore.GetListName(i));
     CBLists->addItems(all);
     CBLists->setCurrentIndex(list - 1);
 }

@@ -195,6 +195,10 @@ TEST_F(CmdConfigTest, ASavedLibraryKeepsItsReservedBytes) {
     Write(file_, "changed since");
     ASSERT_TRUE(f.save(s).ok);
     EXPECT_EQ(Read(file_), img);
+    // A list name is read past the loaded block's memory; it must still see a store made through it.
+    EXPECT_EQ(s.GetListName(37), "L37");
+    s.list(37).setListName("renamed");
+    EXPECT_EQ(s.GetListName(37), "renamed");
 }
 
 TEST_F(CmdConfigTest, ComparisonSeesTextsNotTheBytesBehindThem) {
