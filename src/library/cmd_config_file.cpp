@@ -71,6 +71,8 @@ CmdLoadResult CmdConfigFile::load(CmdStore& store, const LocalTime& now) {
     RebuildCmdStore(store);
     const FileResult written = WriteFileSafely(file_, store.image());
     result.status = written.ok ? CmdLoadStatus::Rebuilt : CmdLoadStatus::NotWritten;
+    // The new file is the store's image: held as its mapped copy, the 10 MB the rebuild touched leave memory.
+    if (written.ok) store.mapCopyOf(file_);
     if (!written.ok) result.messages.push_back(FailureText(kNotWritten, file_, written.reason));
     return result;
 }
