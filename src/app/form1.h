@@ -220,6 +220,7 @@ public:
     void StartLogClick();
     // Draws what the log window has not shown yet; the housekeeping tick does it every 10 ms.
     void FlushLogView();
+    void UpdateArrivalPatience();
     void ShowLogFileState();
 
     // ---- command library (plug points until the library lands; virtual so that tests can stand in for it)

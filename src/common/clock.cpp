@@ -35,6 +35,16 @@ LocalTime LocalTimeAt(std::int64_t utcMs, int offsetSeconds) {
                      int(weekday)};
 }
 
+LocalTime Clock::localTimeAt(std::int64_t monotonicMs) const {
+    using namespace std::chrono;
+    const LocalTime now = localTime();
+    const std::int64_t back = this->monotonicMs() - monotonicMs;
+    if (back <= 0) return now;
+    const sys_days day{year{now.year} / month{unsigned(now.month)} / std::chrono::day{unsigned(now.day)}};
+    const std::int64_t localMs = duration_cast<milliseconds>(day.time_since_epoch()).count() + now.msOfDay();
+    return LocalTimeAt(localMs - back, 0);
+}
+
 LocalTime SystemClock::localTime() const {
     const std::int64_t utcMs = QDateTime::currentMSecsSinceEpoch();
     const auto minute = static_cast<std::uint32_t>(utcMs / 60'000);

@@ -25,6 +25,9 @@ public:
     virtual LocalTime localTime() const = 0;
     // Blocks the caller; test clocks only advance.
     virtual void sleepMs(int ms) = 0;
+    // The local time at an earlier reading of the monotonic clock: now's, less the time since (a later reading
+    // gives now's).
+    LocalTime localTimeAt(std::int64_t monotonicMs) const;
 };
 
 class SystemClock final : public Clock {

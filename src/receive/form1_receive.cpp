@@ -25,6 +25,15 @@ void TForm1::StartReceiveTimers() {
     placement_.setWake([this] { ScheduleHousekeeping(); });
     CustomFunctions->setSingleShot(true); // each tick arms the next one for when there is work
     CustomFunctions->start(0);
+    UpdateArrivalPatience();
+}
+
+// A streaming log is drawn ten times a second (see LogHousekeeping), so news of every packet the moment it ends
+// would wake the window for nothing: a port that stamps its arrivals holds the news this long, and an entry that
+// comes alone still shows within it. Sending after each answer wants the answer at once.
+void TForm1::UpdateArrivalPatience() {
+    constexpr int kArrivalPatienceMs = 25;
+    svc_.serial.setArrivalPatience(CurrentSendMode() == SendMode::AfterAnswer ? 0 : kArrivalPatienceMs);
 }
 
 // Bytes have arrived: read them now, unless the tick is already running every millisecond.

@@ -44,6 +44,12 @@ void TakeMoreBuffers(RxState& rx, ReceivePath& path, RxTickResult& result, std::
     }
 }
 
+// When a look every millisecond would have found the line silent past the time-out: the moment a stamped packet
+// ends, whenever the tick that ends it runs. Its entry's time stamp and its plot point are of that moment.
+std::int64_t SilenceEndMs(const RxState& rx) {
+    return rx.LastRxMs + rx.RxTimeOutMs + 1;
+}
+
 // Bytes the port stamped on arrival are framed as a tick every millisecond would have framed them, had it read each
 // arrival in its own millisecond: a packet ends before an arrival when a look in the millisecond before it would
 // have found the line silent for longer than the time-out, and every millisecond that brought bytes is one read.
@@ -57,7 +63,7 @@ bool TakeArrivals(RxState& rx, ReceivePath& path, RxTickResult& result, std::int
         if (at < rx.LastRxMs) rx.LastRxMs = at;
         if (rx.RxLen > 0 && at - 1 - rx.LastRxMs > rx.RxTimeOutMs) {
             // Placing the entry may open a window whose ticks read on; the port is looked at afresh.
-            if (ReadBufRxInLog(rx, path)) ++result.packets;
+            if (ReadBufRxInLog(rx, path, SilenceEndMs(rx))) ++result.packets;
             continue;
         }
         if (at != rx.LastReadMs) {
@@ -67,7 +73,7 @@ bool TakeArrivals(RxState& rx, ReceivePath& path, RxTickResult& result, std::int
         }
         rx.LastRxMs = at;
         if (ReadComInBufRx(rx, path, waiting) > 0) result.transferCaption = true;
-        if (rx.RxLen > RxState::kCutAbove && ReadBufRxInLog(rx, path)) ++result.packets;
+        if (rx.RxLen > RxState::kCutAbove && ReadBufRxInLog(rx, path, at)) ++result.packets;
         if (++reads >= rx.MaxBuffersPerTick || path.clock.monotonicMs() - tickStart >= RxState::kMoreBuffersForMs)
             return path.device.bytesWaiting() > 0;
     }
@@ -94,7 +100,8 @@ RxTickResult RxTimerTimer(RxState& rx, ReceivePath& path) {
             // The silence is measured from the last arrival to this moment, once nothing is left waiting.
             const std::int64_t end = path.clock.monotonicMs();
             if (end < rx.LastRxMs) rx.LastRxMs = end;
-            if (path.portOpen && !more && end - rx.LastRxMs > rx.RxTimeOutMs && ReadBufRxInLog(rx, path))
+            if (path.portOpen && !more && end - rx.LastRxMs > rx.RxTimeOutMs &&
+                ReadBufRxInLog(rx, path, SilenceEndMs(rx)))
                 ++result.packets;
             rx.RxBusy = false;
             return result;
@@ -129,18 +136,19 @@ std::uint32_t ReadComInBufRx(RxState& rx, ReceivePath& path, std::uint32_t count
     return got;
 }
 
-bool ReadBufRxInLog(RxState& rx, ReceivePath& path) {
+bool ReadBufRxInLog(RxState& rx, ReceivePath& path, std::optional<std::int64_t> endedMs) {
     if (rx.RxLen == 0) return false;
     const RenderSettings& s = path.settings;
     // Taken out of the state while in use: the after-answer step may run nested ticks that render too.
     Bytes entry = std::move(rx.scratch);
-    const LocalTime time = s.visTime ? path.clock.localTime() : LocalTime{};
+    const std::int64_t placedMs = endedMs.value_or(path.clock.monotonicMs());
+    const LocalTime time = !s.visTime ? LocalTime{} : endedMs ? path.clock.localTimeAt(*endedMs) : path.clock.localTime();
     const std::string_view raw(rx.RxBuf.data(), rx.RxLen);
     const bool rendered = RenderPacket(entry, raw, s.mode, s.visTime, time);
     rx.RxLen = 0;
     if (rendered) {
         // Before the placement, which may open a window in which nested ticks refill RxBuf.
-        if (path.tap) path.tap->packetPlaced(raw, path.clock.monotonicMs());
+        if (path.tap) path.tap->packetPlaced(raw, placedMs);
         PlaceEntry(entry, s.filter, path.sink);
     }
     rx.scratch = std::move(entry);

@@ -124,6 +124,7 @@ bool QtSerialDevice::open(const std::string& name) {
     // The intake's own descriptor comes first: once open, the port is locked against any further open. The port
     // then only writes, so that it never competes with the intake for the received bytes.
     if (arrivalClock_) intake_ = OpenSerialIntake(name, *arrivalClock_);
+    if (intake_) intake_->setPatience(patienceMs_);
     if (!port_->open(intake_ ? QIODevice::WriteOnly : QIODevice::ReadWrite)) {
         intake_.reset();
         return failFromPort();
@@ -187,6 +188,11 @@ void QtSerialDevice::intakeWoke() {
     if (!intake_) return;
     intake_->notified();
     if (readNotify_) readNotify_();
+}
+
+void QtSerialDevice::setArrivalPatience(int ms) {
+    patienceMs_ = ms;
+    if (intake_) intake_->setPatience(ms);
 }
 
 std::optional<std::int64_t> QtSerialDevice::nextArrivalMs() {

@@ -40,6 +40,7 @@ public:
     std::uint32_t bytesWaiting() override;
     std::uint32_t read(char* buffer, std::uint32_t maxBytes) override;
     std::optional<std::int64_t> nextArrivalMs() override;
+    void setArrivalPatience(int ms) override;
     std::uint32_t write(const char* data, std::uint32_t count) override;
     void purge() override;
     void close() override;
@@ -70,6 +71,7 @@ private:
     std::unique_ptr<QSerialPort> port_;
     std::function<void()> readNotify_;
     const Clock* arrivalClock_ = nullptr;
+    int patienceMs_ = 0;
     std::unique_ptr<SerialIntake> intake_; // while open, when received bytes are taken in by a thread
     std::chrono::steady_clock::time_point idleAt_; // when a look last found the system holding no input at all
     std::uint32_t inQueue_ = 2048;

@@ -68,6 +68,10 @@ public:
     // own and stamps them; such a port's bytesWaiting() counts only the bytes of that one arrival, so a read never
     // spans two arrivals. Nothing for a port whose bytes are taken in when read: they arrive when they are read.
     virtual std::optional<std::int64_t> nextArrivalMs() { return std::nullopt; }
+    // For such a port: how long news of new bytes may wait (see setReadNotify), so that a steady stream is read in
+    // a few larger turns rather than a turn a packet; the stamps keep the framing as it is. 0: news once the line
+    // has been silent for a millisecond after them.
+    virtual void setArrivalPatience(int ms) { (void)ms; }
     // Hands the bytes to the port in one call and returns the number it took (0 when it refused outright). A port
     // that writes without waiting (see below) returns at once; the bytes go out in order as the line takes them.
     virtual std::uint32_t write(const char* data, std::uint32_t count) = 0;
@@ -132,6 +136,7 @@ public:
     std::uint32_t bytesWaiting() override { return port_.bytesWaiting(); }
     std::uint32_t read(char* buffer, std::uint32_t maxBytes) override { return port_.read(buffer, maxBytes); }
     std::optional<std::int64_t> nextArrivalMs() override { return port_.nextArrivalMs(); }
+    void setArrivalPatience(int ms) override { port_.setArrivalPatience(ms); }
     std::uint32_t write(const char* data, std::uint32_t count) override { return port_.write(data, count); }
     void purge() override { port_.purge(); }
     void close() override { port_.close(); }

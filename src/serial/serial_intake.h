@@ -20,9 +20,12 @@ public:
     // Stops the thread and waits for it, then closes the descriptor.
     virtual ~SerialIntake() = default;
     // Starts reading. `wake` is called on the reading thread when new bytes wait and the line has been silent for a
-    // millisecond (or many bytes wait, or the oldest have waited a while), or when the device hangs up,
-    // once until notified() says it was heard.
+    // millisecond after them, once the oldest have waited the patience (or at once when many wait, or when the
+    // oldest have waited a while with no silence), or when the device hangs up; once until notified() says it was
+    // heard.
     virtual void start(std::function<void()> wake) = 0;
+    // Any thread, any time; 0 until set.
+    virtual void setPatience(int ms) = 0;
     virtual void notified() = 0;
     // Bytes of the oldest arrival still waiting, all with the same stamp.
     virtual std::uint32_t waiting() = 0;

@@ -19,10 +19,12 @@ namespace trelvo {
 namespace {
 
 constexpr std::size_t kReadBytes = 64 * 1024;
+constexpr std::size_t kFloodReadBytes = 1024;
 
 // The window is told of new bytes once the line has been silent for a millisecond after them (the receive tick
-// then reads and ends the packet in one turn of its event loop instead of two), or at once when this many wait, or
-// when the oldest untold bytes are this old, so that a line that never falls silent is still read promptly.
+// then reads and ends the packet in one turn of its event loop instead of two) and the oldest have waited the
+// patience; or at once when this many wait; or when the oldest untold bytes are this old (or the patience, if
+// longer), so that a line that never falls silent is still read.
 constexpr std::size_t kTellAtBytes = 1024;
 constexpr std::int64_t kTellWithinMs = 10;
 
@@ -46,6 +48,10 @@ public:
     }
 
     void notified() override { pending_ = false; }
+
+    void setPatience(int ms) override {
+        if (patienceMs_.exchange(std::max(ms, 0)) != ms) poke(); // the wait in poll() is measured anew
+    }
 
     std::uint32_t waiting() override {
         const std::lock_guard lock(mutex_);
@@ -110,7 +116,9 @@ private:
 
     void run() {
         std::vector<char> buffer(kReadBytes);
-        bool readable = false; // the last read found bytes: read again before asking poll(), which costs more
+        // The last read found many bytes: in a flood, read again before asking poll(), which costs more; after a
+        // few bytes (a line of a slow stream) the second read would only find nothing.
+        bool readable = false;
         while (!stop_) {
             bool room;
             {
@@ -122,6 +130,7 @@ private:
                 const ssize_t n = ::read(fd_, buffer.data(), buffer.size());
                 if (n > 0) {
                     take(buffer.data(), static_cast<std::size_t>(n));
+                    readable = static_cast<std::size_t>(n) >= kFloodReadBytes;
                     continue;
                 }
                 // Nothing more for now (a raw line with no minimum count reads 0 then); poll() tells of a hang-up.
@@ -148,7 +157,7 @@ private:
                 const ssize_t n = ::read(fd_, buffer.data(), buffer.size());
                 if (n > 0) {
                     take(buffer.data(), static_cast<std::size_t>(n));
-                    readable = true;
+                    readable = static_cast<std::size_t>(n) >= kFloodReadBytes;
                     continue;
                 }
                 if (n < 0 && (errno == EAGAIN || errno == EINTR)) continue;
@@ -175,15 +184,20 @@ private:
         }
         if (untold_ == 0) firstUntoldMs_ = ms;
         untold_ += n;
-        if (untold_ >= kTellAtBytes || ms - firstUntoldMs_ >= kTellWithinMs) tellUntold();
+        if (untold_ >= kTellAtBytes || ms - firstUntoldMs_ >= longestWaitMs()) tellUntold();
     }
 
+    std::int64_t longestWaitMs() const { return std::max<std::int64_t>(kTellWithinMs, patienceMs_); }
+
     // How long poll() may wait before the untold bytes are told of: a millisecond of silence (a tick then finds the
-    // line silent), at most until the oldest of them is kTellWithinMs old; for ever with nothing untold.
+    // line silent) once the oldest have waited the patience, at most until they are longestWaitMs() old; for ever
+    // with nothing untold.
     int untoldWaitMs() const {
         if (untold_ == 0) return -1;
-        const std::int64_t left = firstUntoldMs_ + kTellWithinMs - clock_.monotonicMs();
-        return static_cast<int>(std::clamp<std::int64_t>(left, 0, 1));
+        const std::int64_t now = clock_.monotonicMs();
+        const std::int64_t silent = std::max<std::int64_t>(now + 1, firstUntoldMs_ + patienceMs_);
+        const std::int64_t due = std::min(silent, firstUntoldMs_ + longestWaitMs());
+        return static_cast<int>(std::clamp<std::int64_t>(due - now, 0, 1'000'000));
     }
 
     void tellUntold() {
@@ -202,6 +216,7 @@ private:
     std::function<void()> wake_;
     std::thread thread_;
     std::atomic<bool> stop_{false}, pending_{false}, hungUp_{false};
+    std::atomic<int> patienceMs_{0};
     std::mutex mutex_;
     std::deque<Arrival> queue_;
     std::size_t queued_ = 0;

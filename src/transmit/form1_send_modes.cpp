@@ -68,6 +68,7 @@ void TForm1::ChooseSendMode(SendMode mode) {
     OldCmdList->setEnabled(c.oldCmdList);
     SendStart->setEnabled(c.sendStart);
     CiklSend->setEnabled(c.ciklSend);
+    UpdateArrivalPatience();
     ArmPeriodTimer();
 }
 

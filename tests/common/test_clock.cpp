@@ -1,4 +1,5 @@
 #include "common/clock.h"
+#include "support/manual_clock.h"
 
 #include <gtest/gtest.h>
 
@@ -30,6 +31,17 @@ TEST(LocalTimeAt, SplitsTheShiftedInstantIntoDateTimeAndWeekday) {
         };
         EXPECT_EQ(fields(t), fields(c.expected)) << c.utcMs << " " << c.offsetSeconds;
     }
+}
+
+TEST(Clock, LocalTimeAtAnEarlierReadingGoesBackOverMidnight) {
+    test::ManualClock clock;
+    clock.local = {2024, 3, 1, 0, 0, 0, 10, 5};
+    const auto fields = [](const LocalTime& l) {
+        return std::vector<int>{l.year, l.month, l.day, l.hour, l.minute, l.second, l.msec, l.dayOfWeek};
+    };
+    EXPECT_EQ(fields(clock.localTimeAt(clock.now - 10)), fields({2024, 3, 1, 0, 0, 0, 0, 5}));
+    EXPECT_EQ(fields(clock.localTimeAt(clock.now - 20)), fields({2024, 2, 29, 23, 59, 59, 990, 4}));
+    EXPECT_EQ(fields(clock.localTimeAt(clock.now + 5)), fields(clock.local)); // a later reading: now
 }
 
 } // namespace

@@ -65,7 +65,8 @@ TEST(ReceiveFraming, SilenceAndSizeCuts) {
     }
 }
 
-// A port that stamps bytes on arrival: a tick however late frames them as ticks every millisecond would have.
+// A port that stamps bytes on arrival: a tick however late frames them as ticks every millisecond would have, and
+// places each packet as of the moment such a tick would have ended it (its time stamp, the tap's time).
 TEST(ReceiveFraming, ArrivalTimesDecideTheSilenceAndTheReads) {
     const struct {
         const char* name;
@@ -73,6 +74,7 @@ TEST(ReceiveFraming, ArrivalTimesDecideTheSilenceAndTheReads) {
         std::vector<std::pair<std::int64_t, std::string>> arrivals; // ms after the start, bytes
         std::int64_t tickAt;
         std::vector<std::size_t> packetSizes;
+        std::vector<std::int64_t> endedAt;
         std::int64_t reads, minWait, maxWait; // 0: "NA"
     } cases[] = {
         {"arrivals a millisecond apart are one packet at time-out 0",
@@ -80,20 +82,28 @@ TEST(ReceiveFraming, ArrivalTimesDecideTheSilenceAndTheReads) {
          {{0, "ab"}, {1, "cd"}, {2, "ef"}},
          9,
          {6},
+         {3},
          3,
          1,
          1},
-        {"a silent millisecond between arrivals ends it", 0, {{0, "ab"}, {2, "cd"}}, 9, {2, 2}, 2, 2, 2},
-        {"a gap of time-out + 1 keeps one packet", 5, {{0, "ab"}, {6, "cd"}}, 20, {4}, 2, 6, 6},
-        {"a gap of time-out + 2 cuts", 5, {{0, "ab"}, {7, "cd"}, {7, "e"}}, 20, {2, 3}, 2, 7, 7},
-        {"the silence after the last arrival is strictly more than the time-out", 100, {{0, "abc"}}, 100, {}, 1, 0, 0},
-        {"... counted to the tick", 100, {{0, "abc"}}, 101, {3}, 1, 0, 0},
-        {"a tick at the arrival's own millisecond ends nothing", 0, {{0, "abc"}}, 0, {}, 1, 0, 0},
-        {"the size cut stays", 0, {{0, Bytes_(3000)}}, 0, {2048}, 1, 0, 0},
+        {"a silent millisecond between arrivals ends it", 0, {{0, "ab"}, {2, "cd"}}, 9, {2, 2}, {1, 3}, 2, 2, 2},
+        {"a gap of time-out + 1 keeps one packet", 5, {{0, "ab"}, {6, "cd"}}, 20, {4}, {12}, 2, 6, 6},
+        {"a gap of time-out + 2 cuts", 5, {{0, "ab"}, {7, "cd"}, {7, "e"}}, 20, {2, 3}, {6, 13}, 2, 7, 7},
+        {"the silence after the last arrival is strictly more than the time-out", 100, {{0, "abc"}}, 100, {}, {}, 1,
+         0, 0},
+        {"... counted to the tick", 100, {{0, "abc"}}, 101, {3}, {101}, 1, 0, 0},
+        {"a tick at the arrival's own millisecond ends nothing", 0, {{0, "abc"}}, 0, {}, {}, 1, 0, 0},
+        {"the size cut stays", 0, {{0, Bytes_(3000)}}, 0, {2048}, {0}, 1, 0, 0},
+    };
+    struct Tap final : PacketTap {
+        std::vector<std::int64_t> at;
+        void packetPlaced(std::string_view, std::int64_t ms) override { at.push_back(ms); }
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         RxRig r;
+        Tap tap;
+        r.path.tap = &tap;
         r.rx.RxTimeOutMs = c.timeOutMs;
         const std::int64_t start = r.clock.now;
         for (const auto& [ms, bytes] : c.arrivals) r.dev.arrive(start + ms, bytes);
@@ -101,6 +111,8 @@ TEST(ReceiveFraming, ArrivalTimesDecideTheSilenceAndTheReads) {
         std::vector<std::size_t> sizes;
         for (const Bytes& e : r.sink.entries) sizes.push_back(e.size());
         EXPECT_EQ(sizes, c.packetSizes);
+        for (std::int64_t& ms : tap.at) ms -= start;
+        EXPECT_EQ(tap.at, c.endedAt);
         EXPECT_EQ(r.rx.ReadCount, c.reads);
         EXPECT_EQ(r.rx.MinWaitMs, c.minWait ? c.minWait : RxState::kNoMinWait);
         EXPECT_EQ(r.rx.MaxWaitMs, c.maxWait);
