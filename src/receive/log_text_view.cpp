@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QFontMetrics>
 #include <QGlyphRun>
 #include <QKeyEvent>
 #include <QMenu>
@@ -12,6 +11,7 @@
 #include <QTextLayout>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace trelvo {
@@ -175,16 +175,17 @@ void LogTextView::loadFont() {
             continue;
         }
         // A character the font lacks, a control, the soft hyphen: the room and the glyph a text layout gives it
-        // alone. Controls take none and draw nothing; a missing character is drawn from a fallback font.
+        // within a line (alone, a soft hyphen would end the line and show). Controls and the soft hyphen take none
+        // and draw nothing; a missing character is drawn from a fallback font.
         glyph_[b] = 0;
         advance_[b] = 0;
         if (b == '\t') continue; // the rows measure tabs themselves
-        QTextLayout layout(one, f);
+        QTextLayout layout(QLatin1Char('x') + one + QLatin1Char('x'), f);
         layout.beginLayout();
         const QTextLine line = layout.createLine();
         layout.endLayout();
-        advance_[b] = static_cast<float>(line.cursorToX(1) - line.cursorToX(0));
-        for (const QGlyphRun& run : line.glyphRuns()) {
+        advance_[b] = static_cast<float>(line.cursorToX(2) - line.cursorToX(1));
+        for (const QGlyphRun& run : line.glyphRuns(1, 1)) {
             if (run.glyphIndexes().isEmpty() || run.glyphIndexes().front() == 0) continue;
             if (run.rawFont() == raw_) {
                 glyph_[b] = run.glyphIndexes().front();
@@ -198,9 +199,14 @@ void LogTextView::loadFont() {
         }
     }
     spaceWidth_ = advance_[' '];
-    const QFontMetrics fm(f);
-    rowHeight_ = std::max(1, fm.height());
-    ascent_ = fm.ascent();
+    // Rows as far apart as a text editor's lines, leading included, with the baseline where it puts it.
+    QTextLayout sample(QStringLiteral("x"), f);
+    sample.beginLayout();
+    QTextLine line = sample.createLine();
+    line.setLeadingIncluded(true);
+    sample.endLayout();
+    rowHeight_ = std::max(1, static_cast<int>(std::ceil(line.height())));
+    ascent_ = static_cast<float>(line.ascent());
 }
 
 void LogTextView::relayout() {
@@ -287,7 +293,7 @@ void LogTextView::drawRow(QPainter& painter, std::string_view line, int begin, i
         for (int b = spans[i].begin; b < spans[i].end; ++b)
             look[static_cast<std::size_t>(b - begin)] = static_cast<int>(i);
 
-    const float baseline = static_cast<float>(top + ascent_);
+    const float baseline = static_cast<float>(top) + ascent_;
     QList<quint32> glyphs;
     QList<QPointF> positions;
     struct Placed {

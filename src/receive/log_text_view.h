@@ -109,7 +109,7 @@ private:
     std::array<float, 256> advance_{};
     float spaceWidth_ = 0; // of the strip that shows a selected line break
     int rowHeight_ = 1;
-    int ascent_ = 0;
+    float ascent_ = 0;
     int wrapWidth_ = -1;
     int shownValue_ = 0; // the scroll bar's value the viewport shows
     LogPos anchor_, cursor_;
