@@ -3,14 +3,15 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QFontMetrics>
 #include <QGlyphRun>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTextLayout>
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 namespace trelvo {
@@ -39,8 +40,9 @@ LogTextView::LogTextView(QWidget* parent) : QAbstractScrollArea(parent) {
     connect(&autoScroll_, &QTimer::timeout, this, [this] {
         QScrollBar* bar = verticalScrollBar();
         bar->setValue(bar->value() + autoScrollStep_);
-        moveCursor(posAt(viewport()->mapFromGlobal(QCursor::pos())), true);
+        dragTo(posAt(viewport()->mapFromGlobal(QCursor::pos())));
     });
+    loadFont();
     relayout();
 }
 
@@ -61,6 +63,7 @@ void LogTextView::appendLines(std::string_view text) {
 void LogTextView::clear() {
     store_.clear();
     anchor_ = cursor_ = {};
+    selectingLinesFrom_ = -1;
     marks_.clear();
     updateRange();
     viewport()->update();
@@ -156,24 +159,61 @@ void LogTextView::updateRange() {
     bar->setRange(0, max);
 }
 
+void LogTextView::loadFont() {
+    const QFont f = font();
+    raw_ = QRawFont::fromFont(f);
+    fallbacks_.clear();
+    QString one(1, QChar());
+    for (std::size_t b = 0; b < 256; ++b) {
+        one[0] = QChar(Cp1251ToUnicode(static_cast<std::uint8_t>(b)));
+        const QList<quint32> g = raw_.glyphIndexesForString(one);
+        const quint32 glyph = g.isEmpty() ? 0 : g.front();
+        const QChar::Category kind = one[0].category();
+        if (glyph != 0 && kind != QChar::Other_Control && kind != QChar::Other_Format) {
+            glyph_[b] = glyph;
+            advance_[b] = static_cast<float>(raw_.advancesForGlyphIndexes(QList<quint32>{glyph}).front().x());
+            continue;
+        }
+        // A character the font lacks, a control, the soft hyphen: the room and the glyph a text layout gives it
+        // within a line (alone, a soft hyphen would end the line and show). Controls and the soft hyphen take none
+        // and draw nothing; a missing character is drawn from a fallback font.
+        glyph_[b] = 0;
+        advance_[b] = 0;
+        if (b == '\t') continue; // the rows measure tabs themselves
+        QTextLayout layout(QLatin1Char('x') + one + QLatin1Char('x'), f);
+        layout.beginLayout();
+        const QTextLine line = layout.createLine();
+        layout.endLayout();
+        advance_[b] = static_cast<float>(line.cursorToX(2) - line.cursorToX(1));
+        for (const QGlyphRun& run : line.glyphRuns(1, 1)) {
+            if (run.glyphIndexes().isEmpty() || run.glyphIndexes().front() == 0) continue;
+            if (run.rawFont() == raw_) {
+                glyph_[b] = run.glyphIndexes().front();
+                break;
+            }
+            auto at = std::find(fallbacks_.begin(), fallbacks_.end(), run.rawFont());
+            if (at == fallbacks_.end()) at = fallbacks_.insert(at, run.rawFont());
+            const auto number = static_cast<quint32>(at - fallbacks_.begin() + 1);
+            glyph_[b] = number << kFallbackShift | run.glyphIndexes().front();
+            break;
+        }
+    }
+    spaceWidth_ = advance_[' '];
+    // Rows as far apart as a text editor's lines, leading included, with the baseline where it puts it.
+    QTextLayout sample(QStringLiteral("x"), f);
+    sample.beginLayout();
+    QTextLine line = sample.createLine();
+    line.setLeadingIncluded(true);
+    sample.endLayout();
+    rowHeight_ = std::max(1, static_cast<int>(std::ceil(line.height())));
+    ascent_ = static_cast<float>(line.ascent());
+}
+
 void LogTextView::relayout() {
     const bool following = atEnd();
     const LogPos top{firstVisibleLine(), 0};
-    const QFont f = font();
-    raw_ = QRawFont::fromFont(f);
     LogMetrics m;
-    QString one(1, QChar());
-    for (int b = 0; b < 256; ++b) {
-        one[0] = QChar(Cp1251ToUnicode(static_cast<std::uint8_t>(b)));
-        const QList<quint32> g = raw_.glyphIndexesForString(one);
-        // Control bytes take no room, as in a text editor.
-        glyph_[static_cast<std::size_t>(b)] = b < 0x20 || g.isEmpty() ? 0 : g.front();
-        const QList<QPointF> a = raw_.advancesForGlyphIndexes(QList<quint32>{glyph_[static_cast<std::size_t>(b)]});
-        m.advance[static_cast<std::size_t>(b)] = b < 0x20 || a.isEmpty() ? 0.f : static_cast<float>(a.front().x());
-    }
-    const QFontMetrics fm(f);
-    rowHeight_ = std::max(1, fm.height());
-    ascent_ = fm.ascent();
+    m.advance = advance_;
     wrapWidth_ = viewport()->width();
     m.width = static_cast<float>(wrapWidth_ - 2 * kMargin);
     store_.setMetrics(m);
@@ -196,7 +236,10 @@ void LogTextView::resizeEvent(QResizeEvent* event) {
 
 void LogTextView::changeEvent(QEvent* event) {
     QAbstractScrollArea::changeEvent(event);
-    if (event->type() == QEvent::FontChange) relayout();
+    if (event->type() == QEvent::FontChange) {
+        loadFont();
+        relayout();
+    }
     if (event->type() == QEvent::PaletteChange) viewport()->update();
 }
 
@@ -250,9 +293,14 @@ void LogTextView::drawRow(QPainter& painter, std::string_view line, int begin, i
         for (int b = spans[i].begin; b < spans[i].end; ++b)
             look[static_cast<std::size_t>(b - begin)] = static_cast<int>(i);
 
-    const float baseline = static_cast<float>(top + ascent_);
+    const float baseline = static_cast<float>(top) + ascent_;
     QList<quint32> glyphs;
     QList<QPointF> positions;
+    struct Placed {
+        quint32 glyph; // with its font's number
+        float x;
+    };
+    std::vector<Placed> fallback; // glyphs of the fallback fonts, drawn after the font's own
     float x = 0;
     int b = begin;
     while (b < end) {
@@ -260,27 +308,51 @@ void LogTextView::drawRow(QPainter& painter, std::string_view line, int begin, i
         const float left = x;
         glyphs.clear();
         positions.clear();
+        fallback.clear();
         int e = b;
         for (; e < end && look[static_cast<std::size_t>(e - begin)] == style; ++e) {
             const auto c = static_cast<unsigned char>(line[static_cast<std::size_t>(e)]);
-            if (glyph_[c] != 0) {
-                glyphs.push_back(glyph_[c]);
-                positions.push_back(QPointF(x, 0));
+            const quint32 g = glyph_[c];
+            if (g != 0) {
+                if (g >> kFallbackShift == 0) {
+                    glyphs.push_back(g);
+                    positions.push_back(QPointF(x, 0));
+                } else {
+                    fallback.push_back({g, x});
+                }
             }
             x += c == '\t' ? (static_cast<int>(x / m.tabStop) + 1) * m.tabStop - x : m.advance[c];
         }
         if (style >= 0)
             painter.fillRect(QRectF(kMargin + left, top, x - left, rowHeight_),
                              spans[static_cast<std::size_t>(style)].background);
-        if (!glyphs.isEmpty()) {
+        painter.setPen(style >= 0 ? spans[static_cast<std::size_t>(style)].text : text);
+        const auto draw = [&](const QRawFont& font) {
+            if (glyphs.isEmpty()) return;
             QGlyphRun run;
-            run.setRawFont(raw_);
+            run.setRawFont(font);
             run.setGlyphIndexes(glyphs);
             run.setPositions(positions);
-            painter.setPen(style >= 0 ? spans[static_cast<std::size_t>(style)].text : text);
             painter.drawGlyphRun(QPointF(kMargin, baseline), run);
+        };
+        draw(raw_);
+        for (std::size_t font = 1; !fallback.empty() && font <= fallbacks_.size(); ++font) {
+            glyphs.clear();
+            positions.clear();
+            for (const Placed& p : fallback) {
+                if (p.glyph >> kFallbackShift != font) continue;
+                glyphs.push_back(p.glyph & ((1u << kFallbackShift) - 1));
+                positions.push_back(QPointF(p.x, 0));
+            }
+            draw(fallbacks_[font - 1]);
         }
         b = e;
+    }
+    // A selection that goes on past the line's end shows the line break as selected: a space wide after the text.
+    if (end == static_cast<int>(line.size()) && hasSelection()) {
+        const LogPos from = std::min(anchor_, cursor_), to = std::max(anchor_, cursor_);
+        if (to.line > lineIndex && from <= LogPos{lineIndex, end})
+            painter.fillRect(QRectF(kMargin + x, top, spaceWidth_, rowHeight_), palette().color(QPalette::Highlight));
     }
 }
 
@@ -300,10 +372,36 @@ void LogTextView::ensureVisible(LogPos p) {
         bar->setValue(row - rows + 1);
 }
 
+void LogTextView::selectLines(LogPos to) {
+    const int from = std::min(selectingLinesFrom_, store_.lineCount() - 1);
+    const auto lineEnd = [&](int l) { return LogPos{l, store_.lineSize(l)}; };
+    if (to.line >= from)
+        setSelection({from, 0}, lineEnd(to.line));
+    else
+        setSelection(lineEnd(from), {to.line, 0});
+}
+
+void LogTextView::dragTo(LogPos to) {
+    if (selectingLinesFrom_ >= 0 && store_.lineCount() > 0)
+        selectLines(to);
+    else
+        moveCursor(to, true);
+}
+
 void LogTextView::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     selecting_ = true;
-    moveCursor(posAt(event->position().toPoint()), event->modifiers() & Qt::ShiftModifier);
+    selectingLinesFrom_ = -1;
+    const QPoint at = event->position().toPoint();
+    // A third click soon after a double click, where it was: the whole line, as a text editor selects it.
+    if (sinceDoubleClick_.isValid() && sinceDoubleClick_.elapsed() < QApplication::doubleClickInterval() &&
+        (at - doubleClickAt_).manhattanLength() < QApplication::startDragDistance() && store_.lineCount() > 0) {
+        sinceDoubleClick_.invalidate();
+        selectingLinesFrom_ = posAt(at).line;
+        selectLines(posAt(at));
+        return;
+    }
+    moveCursor(posAt(at), event->modifiers() & Qt::ShiftModifier);
 }
 
 void LogTextView::mouseMoveEvent(QMouseEvent* event) {
@@ -312,12 +410,13 @@ void LogTextView::mouseMoveEvent(QMouseEvent* event) {
     autoScrollStep_ = y < 0 ? -1 : (y >= viewport()->height() ? 1 : 0);
     if (autoScrollStep_ != 0 && !autoScroll_.isActive()) autoScroll_.start();
     if (autoScrollStep_ == 0) autoScroll_.stop();
-    moveCursor(posAt(event->position().toPoint()), true);
+    dragTo(posAt(event->position().toPoint()));
 }
 
 void LogTextView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     selecting_ = false;
+    selectingLinesFrom_ = -1;
     autoScroll_.stop();
     QClipboard* clipboard = QGuiApplication::clipboard();
     if (hasSelection() && clipboard->supportsSelection()) clipboard->setText(selectedText(), QClipboard::Selection);
@@ -338,6 +437,8 @@ void LogTextView::mouseDoubleClickEvent(QMouseEvent* event) {
         ++e;
     setSelection({at.line, b}, {at.line, e});
     selecting_ = true;
+    sinceDoubleClick_.start();
+    doubleClickAt_ = event->position().toPoint();
 }
 
 void LogTextView::keyPressEvent(QKeyEvent* event) {

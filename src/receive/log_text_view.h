@@ -8,12 +8,14 @@
 
 #include <QAbstractScrollArea>
 #include <QColor>
+#include <QElapsedTimer>
 #include <QList>
 #include <QRawFont>
 #include <QTimer>
 
 #include <array>
 #include <string_view>
+#include <vector>
 
 namespace trelvo {
 
@@ -77,8 +79,9 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
 
 private:
-    // Glyphs and advances of the font, the width of the rows, the scroll range; keeps the first line in view or,
-    // when the view showed its end, the end.
+    // The glyph and the advance of each byte, as a text layout of the font would draw it.
+    void loadFont();
+    // The width of the rows, the scroll range; keeps the first line in view or, when the view showed its end, the end.
     void relayout();
     void updateRange();
     bool atEnd() const;
@@ -91,17 +94,30 @@ private:
     void moveCursor(LogPos to, bool keepAnchor);
     void ensureVisible(LogPos p);
     void drawRow(QPainter& painter, std::string_view line, int begin, int end, int lineIndex, int top) const;
+    // While the mouse selects whole lines (after a triple click): from the line first clicked to the one at `to`.
+    void selectLines(LogPos to);
+    // The mouse selecting with its button held: by lines after a triple click, else from the anchor.
+    void dragTo(LogPos to);
 
     LogStore store_;
     QRawFont raw_;
+    // Each byte's glyph: 0 draws nothing; with a font number at kFallbackShift and up, a glyph of that fallback font
+    // (fallbacks_[number - 1]) for a character the font lacks.
+    static constexpr int kFallbackShift = 24;
     std::array<quint32, 256> glyph_{};
+    std::vector<QRawFont> fallbacks_;
+    std::array<float, 256> advance_{};
+    float spaceWidth_ = 0; // of the strip that shows a selected line break
     int rowHeight_ = 1;
-    int ascent_ = 0;
+    float ascent_ = 0;
     int wrapWidth_ = -1;
     int shownValue_ = 0; // the scroll bar's value the viewport shows
     LogPos anchor_, cursor_;
     QList<LogMark> marks_;
     bool selecting_ = false;
+    int selectingLinesFrom_ = -1; // the line a triple click selected, while the mouse extends the selection by lines
+    QElapsedTimer sinceDoubleClick_;
+    QPoint doubleClickAt_;
     QTimer autoScroll_; // while a drag selects past the top or the bottom
     int autoScrollStep_ = 0;
 };

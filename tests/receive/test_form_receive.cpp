@@ -4,10 +4,12 @@
 #include "app/updown.h"
 #include "support/form_fixture.h"
 
+#include <QFontDatabase>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextLayout>
 
 #include <string>
 #include <vector>
@@ -115,10 +117,55 @@ private slots:
         const int batches[] = {1, 2, 5, 30, 1, 3, 60, 1};
         for (int b = 0; b < 8; ++b) {
             if (b == 6) w.f.MainWindow->verticalScrollBar()->setValue(10); // read back
+            if (b == 6) w.f.MainWindow->setSelection({12, 3}, {14, 0});    // the line breaks it crosses show
             for (int i = 0; i < batches[b]; ++i)
                 w.packet("line " + std::to_string(b) + "." + std::to_string(i) + "\r");
             w.housekeeping();
             QVERIFY2(onScreen() == fresh(), qPrintable(QStringLiteral("after batch %1").arg(b)));
+        }
+    }
+
+    // A triple click selects the line under it without its break, and the keys go on from there.
+    void aTripleClickSelectsTheLine() {
+        ReceiveWindow w;
+        LogTextView* log = w.f.MainWindow;
+        log->appendLines("first\nsecond line\nthird");
+        const QPoint at = log->rectOf({1, 8}).center();
+        QTest::mouseDClick(log->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(log->selectedText(), QStringLiteral("line"));
+        QTest::mouseClick(log->viewport(), Qt::LeftButton, {}, at);
+        QCOMPARE(log->selectedText(), QStringLiteral("second line"));
+        QTest::keyClick(log, Qt::Key_Right, Qt::ShiftModifier);
+        QCOMPARE(log->selectedText(), QStringLiteral("second line\n"));
+    }
+
+    // Every byte takes the room a text layout of the font gives it: none for a control byte or the soft hyphen, and
+    // a fallback font's for a letter the font lacks (with a font without Cyrillic, when one is installed).
+    void eachByteTakesTheRoomATextLayoutGivesIt() {
+        Bytes all;
+        for (int b = 0; b < 256; ++b)
+            if (b != '\n' && b != '\t') all.push_back(static_cast<char>(b));
+        ReceiveWindow w;
+        QList<QFont> fonts{w.f.MainWindow->font()};
+        for (const QString& family : QFontDatabase::families()) {
+            if (QFontDatabase::writingSystems(family).contains(QFontDatabase::Cyrillic)) continue;
+            fonts.push_back(fonts.front());
+            fonts.back().setFamily(family);
+            break;
+        }
+        for (const QFont& font : fonts) {
+            LogTextView view;
+            view.setFont(font);
+            view.resize(6000, 100); // one row
+            view.show();
+            view.appendLines(all);
+            QTextLayout layout(FromCp1251(all), font);
+            layout.beginLayout();
+            const QTextLine line = layout.createLine();
+            layout.endLayout();
+            for (int i = 0; i <= static_cast<int>(all.size()); ++i)
+                QVERIFY2(std::abs(view.store().xOf({0, i}) - line.cursorToX(i)) < 0.5,
+                         qPrintable(QStringLiteral("%1 before byte %2").arg(font.family()).arg(i)));
         }
     }
 
