@@ -374,7 +374,10 @@ void LogTextView::ensureVisible(LogPos p) {
 
 void LogTextView::selectLines(LogPos to) {
     const int from = std::min(selectingLinesFrom_, store_.lineCount() - 1);
-    const auto lineEnd = [&](int l) { return LogPos{l, store_.lineSize(l)}; };
+    // With its line break, as a text editor selects a line; the last line has none.
+    const auto lineEnd = [&](int l) {
+        return l + 1 < store_.lineCount() ? LogPos{l + 1, 0} : LogPos{l, store_.lineSize(l)};
+    };
     if (to.line >= from)
         setSelection({from, 0}, lineEnd(to.line));
     else
