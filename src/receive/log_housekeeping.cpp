@@ -40,7 +40,7 @@ std::int64_t LogHousekeeping::msUntilDue(const LogView& view, const LogFile& fil
     // The label's next second, as the last tick saw the local clock: reading it costs more than the rest of this.
     std::int64_t due = nextSecondMs_ ? *nextSecondMs_ - now : 1000 - clock.localTime().msec;
     if (view.pending().size() >= LogPlacement::kDrawAtBytes)
-        due = 0;
+        due = lastDrawMs_ + kFloodDrawEveryMs - now;
     else if (moreToDraw || view.hasPending() || view.overLimit())
         due = std::min(due, lastDrawMs_ + (lastDrawEntries_ > 1 ? kStreamDrawEveryMs : kDrawEveryMs) - now);
     if (const auto at = file.flushDueMs()) due = std::min(due, *at - now);

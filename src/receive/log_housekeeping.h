@@ -20,8 +20,8 @@ namespace trelvo {
 class LogPlacement final : public EntrySink {
 public:
     LogPlacement(LogView& view, LogFile& file) : view_(view), file_(file) {}
-    // Text waiting to be drawn beyond which it is drawn at once: in a flood a batch stays small enough to lay out
-    // without holding up the window.
+    // Text waiting to be drawn beyond which it is drawn a screen frame after the last drawing: a flood moves the
+    // log as often as a screen can show it, and no more often (a drawing costs much the same however much it adds).
     static constexpr std::size_t kDrawAtBytes = 32 * 1024;
 
     // Called when an entry is placed into a view that had nothing left to draw, and when the text waiting grows
@@ -59,6 +59,7 @@ public:
     // a device talking without pause costs half as many drawings.
     static constexpr std::int64_t kDrawEveryMs = 50;
     static constexpr std::int64_t kStreamDrawEveryMs = 100;
+    static constexpr std::int64_t kFloodDrawEveryMs = 16;
 
     // The line limit (also while paused), the log file's flush, and the clock label.
     LogHousekeepingResult tick(LogView& view, LogFile& file, const Clock& clock);

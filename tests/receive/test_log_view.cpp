@@ -131,7 +131,7 @@ TEST(LogView, DroppingThePendingTextInPlaceKeepsTheCount) {
 }
 
 // The housekeeping tick is armed for its next piece of work only: the clock label's next second, or the next
-// drawing, at most every 50 ms, every 100 ms while entries stream, at once when much text waits.
+// drawing, at most every 50 ms, every 100 ms while entries stream, a screen frame on when much text waits.
 TEST(LogHousekeeping, WakesOnlyForWork) {
     const struct {
         const char* name;
@@ -146,7 +146,8 @@ TEST(LogHousekeeping, WakesOnlyForWork) {
         {"entries waiting, one drawn 10 ms ago", 1, 10, 1, false, 40},
         {"entries waiting, a stream of them drawn 10 ms ago", 1, 10, 2, false, 90},
         {"receive figures waiting, drawn 50 ms ago", 0, 50, 0, true, 0},
-        {"much text waiting is drawn at once", LogPlacement::kDrawAtBytes, 0, 9, false, 0},
+        {"much text waiting is drawn a frame after the last drawing", LogPlacement::kDrawAtBytes, 6, 9, false, 10},
+        {"... or at once, a frame on", LogPlacement::kDrawAtBytes, 20, 9, false, 0},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
