@@ -39,7 +39,9 @@ std::int64_t LogHousekeeping::msUntilDue(const LogView& view, const LogFile& fil
     const std::int64_t now = clock.monotonicMs();
     // The label's next second, as the last tick saw the local clock: reading it costs more than the rest of this.
     std::int64_t due = nextSecondMs_ ? *nextSecondMs_ - now : 1000 - clock.localTime().msec;
-    if (view.pending().size() >= LogPlacement::kDrawAtBytes)
+    if (view.pending().size() >= LogPlacement::kDrawAtOnceBytes)
+        due = 0;
+    else if (view.pending().size() >= LogPlacement::kDrawAtBytes)
         due = lastDrawMs_ + kFloodDrawEveryMs - now;
     else if (moreToDraw || view.hasPending() || view.overLimit())
         due = std::min(due, lastDrawMs_ + (lastDrawEntries_ > 1 ? kStreamDrawEveryMs : kDrawEveryMs) - now);

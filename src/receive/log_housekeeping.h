@@ -21,18 +21,22 @@ class LogPlacement final : public EntrySink {
 public:
     LogPlacement(LogView& view, LogFile& file) : view_(view), file_(file) {}
     // Text waiting to be drawn beyond which it is drawn a screen frame after the last drawing: a flood moves the
-    // log as often as a screen can show it, and no more often (a drawing costs much the same however much it adds).
+    // log about as often as a screen can show it (a drawing costs much the same however much it adds); and beyond
+    // which it is drawn at once, so that a batch stays quick to lay out and small in memory.
     static constexpr std::size_t kDrawAtBytes = 32 * 1024;
+    static constexpr std::size_t kDrawAtOnceBytes = 512 * 1024;
 
     // Called when an entry is placed into a view that had nothing left to draw, and when the text waiting grows
-    // past kDrawAtBytes: the housekeeping tick has work.
+    // past kDrawAtBytes or kDrawAtOnceBytes: the housekeeping tick has work.
     void setWake(std::function<void()> wake) { wake_ = std::move(wake); }
     void placeEntry(const Bytes& entry) override {
         const bool hadWork = view_.hasPending();
-        const bool wasLarge = view_.pending().size() >= kDrawAtBytes;
+        const std::size_t was = view_.pending().size();
         view_.append(entry);
         file_.write(entry);
-        if (wake_ && (!hadWork || (!wasLarge && view_.pending().size() >= kDrawAtBytes))) wake_();
+        const std::size_t now = view_.pending().size();
+        const auto crossed = [&](std::size_t mark) { return was < mark && now >= mark; };
+        if (wake_ && (!hadWork || crossed(kDrawAtBytes) || crossed(kDrawAtOnceBytes))) wake_();
     }
 
 private:

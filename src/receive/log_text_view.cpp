@@ -42,6 +42,8 @@ LogTextView::LogTextView(QWidget* parent) : QAbstractScrollArea(parent) {
         bar->setValue(bar->value() + autoScrollStep_);
         dragTo(posAt(viewport()->mapFromGlobal(QCursor::pos())));
     });
+    frameLater_.setSingleShot(true);
+    connect(&frameLater_, &QTimer::timeout, viewport(), qOverload<>(&QWidget::update));
     loadFont();
     relayout();
 }
@@ -53,6 +55,20 @@ void LogTextView::appendLines(std::string_view text) {
     const int firstRow = store_.rowCount();
     store_.appendLines(text);
     updateRange();
+    if (following && rowTop(firstRow) - (contentY(bar->maximum()) - contentY(shownValue_)) <= 0) {
+        // A screenful or more of new rows: nothing on screen stays, so nothing is moved, and the new screen is drawn
+        // at most once a frame, however often lines come.
+        wholeScreenNew_ = true;
+        bar->setValue(bar->maximum());
+        wholeScreenNew_ = false;
+        const qint64 since = sincePaint_.isValid() ? sincePaint_.elapsed() : kFrameMs;
+        if (since >= kFrameMs)
+            viewport()->update();
+        else if (!frameLater_.isActive())
+            frameLater_.start(static_cast<int>(kFrameMs - since));
+        emit linesAdded(firstLine);
+        return;
+    }
     if (following) bar->setValue(bar->maximum()); // scrolls what is on screen up: only the band below is painted
     // The new rows where they show now; rows below the view are not drawn.
     const int top = rowTop(firstRow);
@@ -245,11 +261,12 @@ void LogTextView::changeEvent(QEvent* event) {
 
 void LogTextView::scrollContentsBy(int, int) {
     const int value = verticalScrollBar()->value();
-    viewport()->scroll(0, contentY(shownValue_) - contentY(value));
+    if (!wholeScreenNew_) viewport()->scroll(0, contentY(shownValue_) - contentY(value));
     shownValue_ = value;
 }
 
 void LogTextView::paintEvent(QPaintEvent* event) {
+    sincePaint_.start();
     if (store_.lineCount() == 0) return;
     QPainter painter(viewport());
     const QRect area = event->rect();

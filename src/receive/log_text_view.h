@@ -33,6 +33,8 @@ public:
 
     // Empty space around the text, as a text editor's document margin.
     static constexpr int kMargin = 4;
+    // A screenful of new lines at a time (a flood) is drawn at most once a frame.
+    static constexpr qint64 kFrameMs = 16;
 
     const LogStore& store() const { return store_; }
     // New lines separated by "\n". A view showing its last row keeps showing the last row.
@@ -119,6 +121,9 @@ private:
     QElapsedTimer sinceDoubleClick_;
     QPoint doubleClickAt_;
     QTimer autoScroll_; // while a drag selects past the top or the bottom
+    QElapsedTimer sincePaint_;
+    QTimer frameLater_;
+    bool wholeScreenNew_ = false;
     int autoScrollStep_ = 0;
 };
 

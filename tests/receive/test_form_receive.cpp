@@ -105,7 +105,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&w.f));
         QWidget* view = w.f.MainWindow->viewport();
         const auto onScreen = [&] {
-            QCoreApplication::processEvents(); // the paint of the last drawing
+            QTest::qWait(2 * LogTextView::kFrameMs); // the paint of the last drawing, a frame on at most
             const QPoint at = view->mapTo(&w.f, QPoint(0, 0));
             return w.f.screen()
                 ->grabWindow(w.f.winId())

@@ -148,6 +148,7 @@ TEST(LogHousekeeping, WakesOnlyForWork) {
         {"receive figures waiting, drawn 50 ms ago", 0, 50, 0, true, 0},
         {"much text waiting is drawn a frame after the last drawing", LogPlacement::kDrawAtBytes, 6, 9, false, 10},
         {"... or at once, a frame on", LogPlacement::kDrawAtBytes, 20, 9, false, 0},
+        {"... or at once when very much waits", LogPlacement::kDrawAtOnceBytes, 6, 9, false, 0},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
