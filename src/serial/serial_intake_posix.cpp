@@ -23,9 +23,12 @@ constexpr std::size_t kFloodReadBytes = 1024;
 
 // The window is told of new bytes once the line has been silent for a millisecond after them (the receive tick
 // then reads and ends the packet in one turn of its event loop instead of two) and the oldest have waited the
-// patience; or at once when this many wait; or when the oldest untold bytes are this old (or the patience, if
-// longer), so that a line that never falls silent is still read.
+// patience; or when kTellAtBytes wait, at most once a millisecond (a flood is read in one turn of the window's
+// event loop a millisecond, not in one per 4 KB the system passes on), and at once when kTellAtOnceBytes wait; or when
+// the oldest untold bytes are kTellWithinMs old (or the patience, if longer), so that a line that never falls
+// silent is still read.
 constexpr std::size_t kTellAtBytes = 1024;
+constexpr std::size_t kTellAtOnceBytes = 64 * 1024;
 constexpr std::int64_t kTellWithinMs = 10;
 
 class PosixIntake final : public SerialIntake {
@@ -184,7 +187,9 @@ private:
         }
         if (untold_ == 0) firstUntoldMs_ = ms;
         untold_ += n;
-        if (untold_ >= kTellAtBytes || ms - firstUntoldMs_ >= longestWaitMs()) tellUntold();
+        if ((untold_ >= kTellAtBytes && ms > toldMs_) || untold_ >= kTellAtOnceBytes ||
+            ms - firstUntoldMs_ >= longestWaitMs())
+            tellUntold();
     }
 
     std::int64_t longestWaitMs() const { return std::max<std::int64_t>(kTellWithinMs, patienceMs_); }
@@ -196,13 +201,15 @@ private:
         if (untold_ == 0) return -1;
         const std::int64_t now = clock_.monotonicMs();
         const std::int64_t silent = std::max<std::int64_t>(now + 1, firstUntoldMs_ + patienceMs_);
-        const std::int64_t due = std::min(silent, firstUntoldMs_ + longestWaitMs());
+        std::int64_t due = std::min(silent, firstUntoldMs_ + longestWaitMs());
+        if (untold_ >= kTellAtBytes) due = std::min(due, toldMs_ + 1);
         return static_cast<int>(std::clamp<std::int64_t>(due - now, 0, 1'000'000));
     }
 
     void tellUntold() {
         if (untold_ == 0) return;
         untold_ = 0;
+        toldMs_ = clock_.monotonicMs();
         tell();
     }
 
@@ -224,6 +231,7 @@ private:
     // The reading thread's own: bytes taken since the window was last told, the first and last arrival among them.
     std::size_t untold_ = 0;
     std::int64_t firstUntoldMs_ = 0;
+    std::int64_t toldMs_ = 0;
 };
 
 } // namespace
