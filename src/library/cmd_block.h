@@ -20,8 +20,8 @@ public:
     const char* data() const { return data_; }
 
     // Makes the block a mapped copy of the first size() bytes of `file`, zero bytes past its end, and returns how
-    // many bytes came from the file. -1 where that could not be done: the block is as it was and the caller reads the file itself
-    // (and reports why it could not).
+    // many bytes came from the file. -1 where that could not be done: the block is as it was and the caller reads
+    // the file itself (and reports why it could not).
     long long mapCopyOf(const std::filesystem::path& file);
 
     // Copies bytes of a mapped block without bringing its pages into the program's memory (the kernel maps the

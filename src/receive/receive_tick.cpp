@@ -142,7 +142,9 @@ bool ReadBufRxInLog(RxState& rx, ReceivePath& path, std::optional<std::int64_t> 
     // Taken out of the state while in use: the after-answer step may run nested ticks that render too.
     Bytes entry = std::move(rx.scratch);
     const std::int64_t placedMs = endedMs.value_or(path.clock.monotonicMs());
-    const LocalTime time = !s.visTime ? LocalTime{} : endedMs ? path.clock.localTimeAt(*endedMs) : path.clock.localTime();
+    const LocalTime time = !s.visTime ? LocalTime{}
+                           : endedMs  ? path.clock.localTimeAt(*endedMs)
+                                      : path.clock.localTime();
     const std::string_view raw(rx.RxBuf.data(), rx.RxLen);
     const bool rendered = RenderPacket(entry, raw, s.mode, s.visTime, time);
     rx.RxLen = 0;

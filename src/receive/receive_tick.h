@@ -75,7 +75,8 @@ std::uint32_t ReadComInBufRx(RxState& rx, ReceivePath& path, std::uint32_t count
 
 // Renders RxBuf as one entry, empties it, places the entry and hands over to the after-answer step. `endedMs`: the
 // monotonic moment the packet ended where the arrival stamps tell it (the entry's time stamp and the tap's time are
-// of that moment, however late the tick runs); else now. Returns whether a packet was rendered (false for an empty buffer or an ASCII packet of LF bytes only).
+// of that moment, however late the tick runs); else now. Returns whether a packet was rendered (false for an empty
+// buffer or an ASCII packet of LF bytes only).
 bool ReadBufRxInLog(RxState& rx, ReceivePath& path, std::optional<std::int64_t> endedMs = std::nullopt);
 
 Bytes ReadCaption(const RxState& rx);    // "Read: n"
