@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <new>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -52,7 +53,9 @@ long long CopyInto(int from, int to, std::size_t size) {
 
 } // namespace
 
-CmdBlock::CmdBlock(std::size_t size) : size_(size), data_(static_cast<char*>(std::calloc(size, 1))) {}
+CmdBlock::CmdBlock(std::size_t size) : size_(size), data_(static_cast<char*>(std::calloc(size, 1))) {
+    if (!data_) throw std::bad_alloc();
+}
 
 CmdBlock::~CmdBlock() {
     release();
