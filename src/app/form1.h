@@ -221,6 +221,7 @@ public:
     // Draws what the log window has not shown yet; the housekeeping tick does it every 10 ms.
     void FlushLogView();
     void UpdateArrivalPatience();
+    void ExpectAnswer();
     void ShowLogFileState();
 
     // ---- command library (plug points until the library lands; virtual so that tests can stand in for it)
@@ -356,6 +357,7 @@ private:
     RawFileSend rawFile_{svc_.serial, st.counters};
     LineControl line_{st.port, svc_.serial};
     QSet<const QObject*> clearsHelp_; // controls whose pointer-move empties the help area
+    QTimer* answerSoon_ = nullptr; // runs for a while after a command went out
     bool rxWakeOnData_ = false;       // the port tells when bytes arrive; otherwise the receive tick polls
     RxTickResult rxCaptions_;         // receive figures changed since they were last shown
 };

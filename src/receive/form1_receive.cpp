@@ -25,15 +25,26 @@ void TForm1::StartReceiveTimers() {
     placement_.setWake([this] { ScheduleHousekeeping(); });
     CustomFunctions->setSingleShot(true); // each tick arms the next one for when there is work
     CustomFunctions->start(0);
+    answerSoon_ = new QTimer(this);
+    answerSoon_->setSingleShot(true);
+    connect(answerSoon_, &QTimer::timeout, this, &TForm1::UpdateArrivalPatience);
     UpdateArrivalPatience();
 }
 
-// A streaming log is drawn ten times a second (see LogHousekeeping), so news of every packet the moment it ends
-// would wake the window for nothing: a port that stamps its arrivals holds the news this long, and an entry that
-// comes alone still shows within it. Sending after each answer wants the answer at once.
+// A device talking on its own is drawn ten times a second while it streams (see LogHousekeeping), so news of every
+// packet the moment it ends would wake the window for nothing: a port that stamps its arrivals holds the news this
+// long. The answer to a command the user sent, and every answer when sending after each answer, is news at once.
 void TForm1::UpdateArrivalPatience() {
-    constexpr int kArrivalPatienceMs = 25;
-    svc_.serial.setArrivalPatience(CurrentSendMode() == SendMode::AfterAnswer ? 0 : kArrivalPatienceMs);
+    constexpr int kArrivalPatienceMs = 50;
+    const bool prompt = CurrentSendMode() == SendMode::AfterAnswer || (answerSoon_ && answerSoon_->isActive());
+    svc_.serial.setArrivalPatience(prompt ? 0 : kArrivalPatienceMs);
+}
+
+void TForm1::ExpectAnswer() {
+    constexpr int kAnswerSoonMs = 2000;
+    if (!answerSoon_) return;
+    answerSoon_->start(kAnswerSoonMs);
+    UpdateArrivalPatience();
 }
 
 // Bytes have arrived: read them now, unless the tick is already running every millisecond.

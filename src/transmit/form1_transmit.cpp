@@ -45,7 +45,10 @@ SendStatus TForm1::SendPortData(const QString& line) {
     if (RefuseWhileFileGoesOut()) return SendStatus::Busy;
     SendContext ctx = TransmitContext();
     const SendOutcome outcome = trelvo::SendPortData(ToCp1251(line), ctx);
-    if (outcome.status == SendStatus::Sent) ShowTransmitCounters();
+    if (outcome.status == SendStatus::Sent) {
+        ShowTransmitCounters();
+        ExpectAnswer();
+    }
     return outcome.status;
 }
 

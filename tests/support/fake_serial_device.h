@@ -86,6 +86,8 @@ public:
         if (!isOpen || gone || arrivalMs.empty()) return std::nullopt;
         return arrivalMs.front();
     }
+    int patienceMs = -1; // as the window last set it
+    void setArrivalPatience(int ms) override { patienceMs = ms; }
     std::uint32_t write(const char* data, std::uint32_t count) override {
         log.push_back("write");
         if (!isOpen || gone || refuseWrites) return 0;

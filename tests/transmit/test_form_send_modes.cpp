@@ -162,6 +162,20 @@ private slots:
         QCOMPARE(fx.form->PeriodTX->text(), QStringLiteral("1234"));
     }
 
+    // News of arrivals waits while the device talks on its own, and comes at once for answers: after a command went
+    // out, and while every answer sends the next line.
+    void answersAreNewsAtOnce() {
+        FormFixture fx;
+        TForm1& f = Connect(fx);
+        QCOMPARE(fx.serial.patienceMs, 50);
+        f.RBAfterAns->click();
+        QCOMPARE(fx.serial.patienceMs, 0);
+        f.RBManual->click();
+        QCOMPARE(fx.serial.patienceMs, 50);
+        f.SendPortData(QStringLiteral("AT"));
+        QCOMPARE(fx.serial.patienceMs, 0);
+    }
+
     // A line the closed port refused is still the next one.
     void aConnectInFileModeSendsTheNextLine() {
         FormFixture fx;
