@@ -141,7 +141,6 @@ bool ReadBufRxInLog(RxState& rx, ReceivePath& path, std::optional<std::int64_t> 
     const RenderSettings& s = path.settings;
     // Taken out of the state while in use: the after-answer step may run nested ticks that render too.
     Bytes entry = std::move(rx.scratch);
-    const std::int64_t placedMs = endedMs.value_or(path.clock.monotonicMs());
     const LocalTime time = !s.visTime ? LocalTime{}
                            : endedMs  ? path.clock.localTimeAt(*endedMs)
                                       : path.clock.localTime();
@@ -150,7 +149,7 @@ bool ReadBufRxInLog(RxState& rx, ReceivePath& path, std::optional<std::int64_t> 
     rx.RxLen = 0;
     if (rendered) {
         // Before the placement, which may open a window in which nested ticks refill RxBuf.
-        if (path.tap) path.tap->packetPlaced(raw, placedMs);
+        if (path.tap) path.tap->packetPlaced(raw, endedMs ? *endedMs : path.clock.monotonicMs());
         PlaceEntry(entry, s.filter, path.sink);
     }
     rx.scratch = std::move(entry);
